@@ -1,0 +1,76 @@
+#pragma once
+
+#include "db/ParameterList.h"
+#include "db/Value.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace envio {
+
+class Query;
+class FbSession;
+
+// One attachment to one database, configured by a named parameter list.
+class Connection {
+public:
+    // How failures of the server are worded: the company connections put "SQL Server Error: " before the
+    // server's text; the general database gives the server's lines alone, without a final period.
+    enum class ErrorStyle { Company, General };
+    enum class State { Closed, Connecting, Open, Executing, Disconnecting };
+
+    Connection(std::string name, ParameterList stored, ErrorStyle style = ErrorStyle::Company);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const std::string& name() const { return name_; }
+
+    void setParameter(std::string_view name, std::string_view value) { params_.set(name, value); }
+    const ParameterList& parameters() const { return params_; }
+
+    void connect();
+    void disconnect();
+    bool isOpen() const { return state_ == State::Open || state_ == State::Executing; }
+    State state() const { return state_; }
+    int dialect() const;
+
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return depth_ > 0; }
+    int transactionDepth() const { return depth_; }
+
+    // Runs one statement with positional "?" parameters and returns the rows it affected.
+    std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
+
+    // Sees every statement executed through execute(), with its parameters (tracing, tests).
+    using StatementObserver = std::function<void(const std::string& sql, const std::vector<Value>& params)>;
+    void setStatementObserver(StatementObserver observer) { observer_ = std::move(observer); }
+
+    // For the statement layer.
+    FbSession& session();
+    void attachQuery(Query* query);
+    void detachQuery(Query* query);
+    [[noreturn]] void raise(const std::string& serverText, long sqlCode = 0, long gdsCode = 0) const;
+    std::string wordServerText(const std::string& serverText) const;
+
+private:
+    void ensureOpen();
+
+    std::string name_;
+    ParameterList params_;
+    ErrorStyle style_;
+    State state_ = State::Closed;
+    int depth_ = 0;
+    bool rollbackOnly_ = false;
+    std::unique_ptr<FbSession> session_;
+    std::vector<Query*> queries_;
+    StatementObserver observer_;
+};
+
+} // namespace envio

@@ -1,0 +1,172 @@
+#include "db/FbSession.h"
+
+#include "db/Connection.h"
+#include "db/FbStatement.h"
+
+#include <cstring>
+
+namespace envio {
+
+std::vector<std::string> statusLines(const ISC_STATUS* status) {
+    std::vector<std::string> lines;
+    const ISC_STATUS* p = status;
+    char buffer[1024];
+    while (fb_interpret(buffer, sizeof buffer, &p) > 0)
+        lines.emplace_back(buffer);
+    return lines;
+}
+
+namespace {
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) {
+        if (!out.empty())
+            out += "\r\n";
+        out += l;
+    }
+    return out;
+}
+
+[[noreturn]] void raiseStatus(const Connection& owner, const ISC_STATUS* status) {
+    owner.raise(joinLines(statusLines(status)), isc_sqlcode(status), status[1]);
+}
+
+} // namespace
+
+FbTransaction::FbTransaction(Connection& owner, isc_db_handle* db, const TransactionOptions& options, bool readOnly)
+    : owner_(&owner) {
+    std::vector<char> tpb{isc_tpb_version3, readOnly ? char(isc_tpb_read) : char(isc_tpb_write)};
+    switch (options.isolation) {
+    case TransactionOptions::Isolation::RepeatableRead:
+        tpb.push_back(isc_tpb_concurrency);
+        break;
+    case TransactionOptions::Isolation::DirtyRead:
+    case TransactionOptions::Isolation::ReadCommitted:
+        // Firebird has no dirty reads; both read the latest committed versions.
+        tpb.push_back(isc_tpb_read_committed);
+        tpb.push_back(isc_tpb_rec_version);
+        break;
+    }
+    tpb.push_back(options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    ISC_STATUS_ARRAY status{};
+    if (isc_start_transaction(status, &handle_, 1, db, static_cast<unsigned short>(tpb.size()), tpb.data())) {
+        handle_ = 0;
+        raiseStatus(owner, status);
+    }
+}
+
+FbTransaction::~FbTransaction() {
+    if (handle_) {
+        ISC_STATUS_ARRAY status{};
+        isc_rollback_transaction(status, &handle_);
+    }
+}
+
+FbTransaction::FbTransaction(FbTransaction&& other) noexcept : owner_(other.owner_), handle_(other.handle_) {
+    other.handle_ = 0;
+}
+
+FbTransaction& FbTransaction::operator=(FbTransaction&& other) noexcept {
+    if (this != &other) {
+        if (handle_) {
+            ISC_STATUS_ARRAY status{};
+            isc_rollback_transaction(status, &handle_);
+        }
+        owner_ = other.owner_;
+        handle_ = other.handle_;
+        other.handle_ = 0;
+    }
+    return *this;
+}
+
+void FbTransaction::commit() {
+    if (!handle_)
+        return;
+    ISC_STATUS_ARRAY status{};
+    if (isc_commit_transaction(status, &handle_))
+        raiseStatus(*owner_, status);
+    handle_ = 0;
+}
+
+void FbTransaction::rollback() {
+    if (!handle_)
+        return;
+    ISC_STATUS_ARRAY status{};
+    if (isc_rollback_transaction(status, &handle_)) {
+        // A rollback that fails (the attachment is gone) still leaves nothing to finish here.
+        handle_ = 0;
+        raiseStatus(*owner_, status);
+    }
+    handle_ = 0;
+}
+
+namespace {
+
+void addString(std::vector<char>& dpb, char item, const std::string& value) {
+    const std::size_t n = std::min<std::size_t>(value.size(), 255);
+    dpb.push_back(item);
+    dpb.push_back(static_cast<char>(n));
+    dpb.insert(dpb.end(), value.begin(), value.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+} // namespace
+
+FbSession::FbSession(Connection& owner, const std::string& database, const std::string& user,
+                     const std::string& password, const std::string& role, int dialect, TransactionOptions options)
+    : owner_(owner), dialect_(dialect), options_(options) {
+    std::vector<char> dpb{isc_dpb_version1};
+    if (!user.empty())
+        addString(dpb, isc_dpb_user_name, user);
+    if (!password.empty())
+        addString(dpb, isc_dpb_password, password);
+    if (!role.empty())
+        addString(dpb, isc_dpb_sql_role_name, role);
+    dpb.push_back(isc_dpb_sql_dialect);
+    dpb.push_back(1);
+    dpb.push_back(static_cast<char>(dialect));
+    ISC_STATUS_ARRAY status{};
+    if (isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &db_,
+                            static_cast<short>(dpb.size()), dpb.data())) {
+        db_ = 0;
+        raiseStatus(owner, status);
+    }
+}
+
+FbSession::~FbSession() {
+    ISC_STATUS_ARRAY status{};
+    if (explicit_.active())
+        isc_rollback_transaction(status, explicit_.handle());
+    if (db_)
+        isc_detach_database(status, &db_);
+}
+
+const std::map<std::string, FbSession::ColumnMeta>& FbSession::relationMeta(const std::string& relation,
+                                                                          isc_tr_handle* tr) {
+    auto it = relations_.find(relation);
+    if (it != relations_.end())
+        return it->second;
+    std::map<std::string, ColumnMeta> meta;
+    FbStatement stmt(*this);
+    stmt.prepare(tr,
+                 "select rf.rdb$field_name, f.rdb$field_precision, "
+                 "case when f.rdb$computed_blr is null then 0 else 1 end "
+                 "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
+                 "where rf.rdb$relation_name = ?",
+                 false);
+    stmt.bind(tr, {Value::string(relation)});
+    stmt.execute(tr);
+    std::vector<Value> row;
+    while (stmt.fetch(tr, row)) {
+        std::string name = row[0].isNull() ? std::string() : row[0].asString();
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        ColumnMeta m;
+        m.precision = row[1].isNull() ? 0 : static_cast<int>(row[1].asInteger());
+        m.computed = !row[2].isNull() && row[2].asInteger() != 0;
+        meta.emplace(std::move(name), m);
+    }
+    return relations_.emplace(relation, std::move(meta)).first->second;
+}
+
+} // namespace envio
