@@ -1,6 +1,12 @@
-#include <cstdio>
+#include "unattended/UnattendedRun.h"
 
-int main() {
-    std::puts("envio-precios-run 0.1.0");
-    return 0;
+#include <QCoreApplication>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Envio precios"));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return envio::runUnattended(args, std::cout);
 }

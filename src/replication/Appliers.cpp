@@ -1,0 +1,204 @@
+#include "replication/Appliers.h"
+
+#include "replication/EventTypes.h"
+#include "replication/Principal.h"
+
+#include <array>
+#include <functional>
+
+namespace envio {
+
+namespace {
+
+enum class Mode { Value, Currency, Text };
+
+struct ColumnCopy {
+    const char* name;
+    Mode mode;
+};
+
+constexpr Mode V = Mode::Value;
+constexpr Mode C = Mode::Currency;
+constexpr Mode T = Mode::Text;
+
+constexpr std::array<ColumnCopy, 47> kArticleColumns{{
+    {"ARTI_COD", V},       {"ARTI_DES", V},       {"GRUP_COD", V},      {"SUBG_COD", V},       {"MARC_COD", V},
+    {"ARTI_DESVAR", V},    {"ARTI_TIPO", V},      {"ARTI_EXIST", V},    {"ARTI_FECHA", V},     {"ARTI_UNIDAD", V},
+    {"ARTI_PRECIO", C},    {"ARTI_CONSUMO", C},   {"ARTI_IMPOTRO", C},  {"ARTI_PESO", C},      {"ARTI_ANCHO", C},
+    {"ARTI_ALTO", C},      {"ARTI_LARGO", C},     {"ARTI_OBS", T},      {"ARTI_FOTO", V},      {"ARTI_MAX", C},
+    {"ARTI_MIN", C},       {"ARTI_DIAS", V},      {"ESAR_COD", V},      {"ARTI_USUARIO", V},   {"TAIV_COD", V},
+    {"ARTI_CLASE", V},     {"ARTI_DIANALIS", V},  {"ARTI_DESCORTA", V}, {"ARTI_PRODCANT", V},  {"ARTI_CICLO", V},
+    {"ARTI_TIENDA", V},    {"ARTI_ENSAMBLE", V},  {"ARTI_VALORBONO", C}, {"ARTI_MERMA", C},    {"ARTI_SOBRANTE", V},
+    {"ARTI_PORCSOBR", C},  {"ARTI_DEC2799", V},   {"ARTI_TERCERO", T},  {"ARTI_INVIMA", T},    {"ARTI_INALC", T},
+    {"ARTI_DTOMAX", T},    {"ARTI_CUM", T},       {"ARTI_POSARANCEL", T}, {"ARTI_REUSOB", V},  {"ARTI_MERMAENT", T},
+    {"ARTI_MERMAPOR", T},  {"ARTI_SOBTOT", V},
+}};
+
+constexpr std::array<ColumnCopy, 15> kPriceColumns{{
+    {"LIPR_COD", V},  {"ARTI_COD", V},   {"PRAR_FIJO", C},      {"PRAR_MARGEN", C},  {"PRAR_UTIL", C},
+    {"PRAR_AUTO", V}, {"PRAR_CONSUMO", C}, {"PRAR_COMI", C},    {"PRAR_COMIMONTO", C}, {"PRAR_CANTMIN", C},
+    {"PRAR_DTO1", C}, {"PRAR_DTO2", C},  {"PRAR_COMIC", C},     {"PRAR_REDON", V},   {"PRAR_ESCALAS", V},
+}};
+
+void copy(Field& from, Field& to, Mode mode) {
+    switch (mode) {
+    case Mode::Value:
+        to.setAsVariant(from.AsVariant());
+        break;
+    case Mode::Currency:
+        to.setAsCurrency(from.AsCurrency());
+        break;
+    case Mode::Text:
+        to.setAsString(from.AsString());
+        break;
+    }
+}
+
+template <std::size_t N> void copyByName(Query& origin, StagedDataset& dest, const std::array<ColumnCopy, N>& columns) {
+    for (const ColumnCopy& c : columns)
+        copy(origin.fieldByName(c.name), dest.fieldByName(c.name), c.mode);
+}
+
+void copyByPosition(Query& origin, StagedDataset& dest) {
+    const int n = dest.fieldCount();
+    for (int i = 0; i < n; ++i) {
+        Field& to = dest.field(i);
+        copy(origin.field(i), to, to.type() == FieldType::ExactDecimal ? Mode::Currency : Mode::Value);
+    }
+}
+
+void openOrigin(Query& origin, const std::string& select) {
+    origin.close();
+    origin.clear();
+    origin.add(select);
+    origin.open();
+}
+
+void openDestination(StagedDataset& dest, const std::string& select) {
+    dest.close();
+    dest.setCommandText(select);
+    dest.open();
+    if (dest.isEmpty())
+        dest.insert();
+    else
+        dest.edit();
+}
+
+// Post, then apply with no tolerance; true when the destination refused the row.
+bool postAndApply(StagedDataset& dest) {
+    dest.post();
+    return dest.applyUpdates(0) != 0;
+}
+
+void runDelete(StagedDataset& dest, const std::string& statement) {
+    dest.close();
+    dest.setCommandText(statement);
+    dest.execute();
+    dest.close();
+}
+
+// Types 101, 126, 1125 and 1126: the first origin row, copied into the first destination row or a new one.
+
+bool copyFirstRow(Principal& p, const std::string& originSelect, const std::function<std::string()>& destinationSelect,
+                  const std::function<void()>& copyColumns) {
+    openOrigin(p.Qcopiades, originSelect);
+    if (p.Qcopiades.isEmpty()) {
+        p.Qcopiades.close();
+        return false;
+    }
+    openDestination(p.CDestino, destinationSelect());
+    copyColumns();
+    const bool refused = postAndApply(p.CDestino);
+    p.CDestino.close();
+    p.Qcopiades.close();
+    return refused;
+}
+
+// Types 229 and 2291: every origin row, each into the first destination row of the event's key.
+bool copyEveryRow(Principal& p, const std::string& originSelect, const std::string& destinationSelect) {
+    bool refused = false;
+    p.Qcopiades.clear();
+    p.Qcopiades.add(originSelect);
+    p.Qcopiades.open();
+    while (!p.Qcopiades.eof()) {
+        openDestination(p.CDestino, destinationSelect);
+        copyByPosition(p.Qcopiades, p.CDestino);
+        if (postAndApply(p.CDestino))
+            refused = true;
+        p.CDestino.close();
+        p.Qcopiades.next();
+    }
+    p.Qcopiades.close();
+    return refused;
+}
+
+} // namespace
+
+bool applyEvent(Principal& p, long long type) {
+    StagedDataset& ev = p.CEventos;
+    const std::string letter = ev.fieldByName("RPEV_OPER").AsString();
+    const std::string code = sqlTextLiteral(ev.fieldByName("RPEV_CODIGO").AsString());
+    const std::string id = ev.fieldByName("RPEV_IDDOC").AsString();
+    const EventAction action = actionFor(type, letter);
+    if (action == EventAction::PassOver)
+        return false;
+
+    switch (type) {
+    case ArticleEvent:
+        return copyFirstRow(
+            p, "select * from articulo where arti_cod = " + code,
+            [&] { return "SELECT * FROM ARTICULO WHERE ARTI_COD = " + code; },
+            [&] { copyByName(p.Qcopiades, p.CDestino, kArticleColumns); });
+    case ArticlePriceEvent:
+        if (action == EventAction::Delete) {
+            runDelete(p.CDestino, "DELETE from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id);
+            return false;
+        }
+        return copyFirstRow(
+            p, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
+            [&] {
+                return "SELECT * from PRECIOS_ARTICULO where arti_cod = " + code +
+                       " AND LIPR_COD = " + sqlTextLiteral(p.Qcopiades.field(0).AsString());
+            },
+            [&] { copyByName(p.Qcopiades, p.CDestino, kPriceColumns); });
+    case FuturePriceListEvent:
+        if (action == EventAction::Delete) {
+            runDelete(p.CDestino, "DELETE from PRECIOS_FUTUROS where PRFU_ID = " + id);
+            return false;
+        }
+        return copyFirstRow(
+            p, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
+            [&] { return "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id; },
+            [&] { copyByPosition(p.Qcopiades, p.CDestino); });
+    case FuturePriceLineEvent:
+        if (action == EventAction::Delete) {
+            runDelete(p.CDestino, "DELETE from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
+                                      " and prfu_id = " + id);
+            return false;
+        }
+        return copyFirstRow(
+            p, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
+            [&] { return "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " AND PRFU_ID = " + id; },
+            [&] { copyByPosition(p.Qcopiades, p.CDestino); });
+    case DiscountEvent:
+        if (action == EventAction::Delete) {
+            runDelete(p.CDestino, "DELETE from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
+            return false;
+        }
+        return copyEveryRow(p, "select * from DESCUENTOS_PRECIOS where DCTP_ID = " + id,
+                            "SELECT * from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
+    case DiscountLineEvent:
+        if (action == EventAction::Delete) {
+            runDelete(p.CDestino,
+                      "DELETE from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
+            return false;
+        }
+        return copyEveryRow(p,
+                            "select * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code,
+                            "SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
+    default:
+        return false;
+    }
+}
+
+} // namespace envio
