@@ -1,9 +1,12 @@
 #include "support/TestDatabase.h"
 
+#include <gtest/gtest.h>
+
 #include <ibase.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -43,7 +46,9 @@ std::string password() {
 
 struct Attachment {
     isc_db_handle db = 0;
-    explicit Attachment(const std::string& location) {
+    // asyncWrites: switches the database's forced (synchronous) writes off for good; a test database need not
+    // survive a crash, and every commit would otherwise wait for the disk.
+    explicit Attachment(const std::string& location, bool asyncWrites = false) {
         ISC_STATUS_ARRAY status{};
         std::string dpb{char(isc_dpb_version1)};
         auto add = [&](char item, const std::string& v) {
@@ -54,6 +59,8 @@ struct Attachment {
         add(isc_dpb_user_name, "SYSDBA");
         if (!password().empty())
             add(isc_dpb_password, password());
+        if (asyncWrites)
+            add(isc_dpb_force_write, std::string(1, '\0'));
         isc_attach_database(status, 0, location.c_str(), &db, static_cast<short>(dpb.size()), dpb.data());
         check(status, "attach " + location);
     }
@@ -147,6 +154,12 @@ TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route
     QFile::setPermissions(dir_->path(), QFile::permissions(dir_->path()) | QFile::ReadOther | QFile::ExeOther |
                                             QFile::WriteOther);
     file_ = (dir_->path() + "/" + QString::fromStdString(fileName)).toStdString();
+    // A file name with directories ("datos/002/vertano.fdb") gets them created, open to the server's account.
+    for (QString sub = QFileInfo(QString::fromStdString(file_)).absolutePath(); sub.startsWith(dir_->path() + "/");
+         sub = QFileInfo(sub).absolutePath()) {
+        QDir().mkpath(sub);
+        QFile::setPermissions(sub, QFile::permissions(sub) | QFile::ReadOther | QFile::ExeOther | QFile::WriteOther);
+    }
     location_ = route == Route::Server ? "localhost:" + file_ : file_;
     {
         const std::string sql = "CREATE DATABASE '" + location_ + "' USER 'SYSDBA'" +
@@ -159,6 +172,7 @@ TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route
         check(status, "create " + location_);
         isc_detach_database(status, &db);
     }
+    { const Attachment writesAsync(location_, true); }
     for (const std::string& f : fixtures)
         runFixture(f);
 }
@@ -287,3 +301,17 @@ bool serverAvailable() {
 }
 
 } // namespace envio::test
+
+namespace {
+
+// Stops the embedded engine's threads before the process ends, so that nothing of it runs while the
+// leak checker looks at the heap.
+class FirebirdShutdown : public ::testing::Environment {
+public:
+    void TearDown() override { fb_shutdown(0, fb_shutrsn_app_stopped); }
+};
+
+[[maybe_unused]] ::testing::Environment* const shutdownEnvironment =
+    ::testing::AddGlobalTestEnvironment(new FirebirdShutdown);
+
+} // namespace

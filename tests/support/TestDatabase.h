@@ -15,6 +15,7 @@ public:
     enum class Route { Embedded, Server };
 
     // fixtures: file names under tests/fixtures, run in order after the database is created.
+    // fileName may name subdirectories of the temporary directory ("datos/002/vertano.fdb"); they are created.
     explicit TestDatabase(const std::vector<std::string>& fixtures = {}, Route route = Route::Embedded,
                           const std::string& fileName = "test.fdb");
     ~TestDatabase();

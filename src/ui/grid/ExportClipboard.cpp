@@ -1,5 +1,6 @@
 #include "ui/grid/ExportClipboard.h"
 
+#include "app/AnsiCodec.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportRtf.h"
 #include "ui/grid/ExportText.h"
@@ -17,6 +18,9 @@ QByteArray terminated(QByteArray bytes, int zeros) {
 } // namespace
 
 QString ansiTextClipboardFormat() {
+    return QStringLiteral("text/plain;charset=windows-1252");
+}
+QString desktopTextClipboardFormat() {
     return QStringLiteral("text/plain");
 }
 QString unicodeTextClipboardFormat() {
@@ -39,6 +43,8 @@ std::vector<ClipboardItem> gridClipboardItems(const GridSnapshot& grid, GridSele
         {csvClipboardFormat(), terminated(exportCsv(grid, selection), 1)},
         {rtfClipboardFormat(), terminated(exportRtf(grid, selection), 1)},
         {vcldbifClipboardFormat(), exportVcldbif(grid, selection)},
+        // What other programs of the desktop paste: the Unicode text as UTF-8, without a terminator.
+        {desktopTextClipboardFormat(), fromAnsi(exportText(grid, selection).toStdString()).toUtf8()},
     };
 }
 

@@ -21,9 +21,9 @@ QStringList formatsOf(const std::vector<ClipboardItem>& items) {
     return formats;
 }
 
-const QStringList kFormats = {QStringLiteral("text/plain"), QStringLiteral("text/plain;charset=utf-16le"),
+const QStringList kFormats = {QStringLiteral("text/plain;charset=windows-1252"), QStringLiteral("text/plain;charset=utf-16le"),
                               QStringLiteral("Csv"), QStringLiteral("Rich Text Format"),
-                              QStringLiteral("VCLDBIF")};
+                              QStringLiteral("VCLDBIF"), QStringLiteral("text/plain")};
 
 TEST(ExportClipboard, FiveFormatsInOrderEachWithItsTerminator) {
     GridSnapshot grid = sampleList();
@@ -31,6 +31,7 @@ TEST(ExportClipboard, FiveFormatsInOrderEachWithItsTerminator) {
     const std::vector<ClipboardItem> items = gridClipboardItems(grid, State::None);
     ASSERT_EQ(formatsOf(items), kFormats);
     EXPECT_EQ(items[0].data, bytes("A;\"1\"\0"));
+    EXPECT_EQ(items[5].data, QByteArray("A;\"1\"")) << "UTF-8 text for the desktop, no terminator";
     EXPECT_EQ(items[1].data, utf16le(u"A;\"1\"") + bytes("\0\0"));
     EXPECT_EQ(items[2].data, bytes("\"A;\"\"1\"\"\"\0"));
     EXPECT_EQ(items[3].data,
@@ -95,7 +96,7 @@ TEST(ExportClipboard, CopyReplacesTheClipboardWithAllFormatsAtOnce) {
     ASSERT_EQ(desktop.calls().size(), 1u);
     EXPECT_EQ(desktop.calls()[0].kind, ScriptedDialogs::Kind::Clipboard);
     EXPECT_EQ(desktop.calls()[0].text, kFormats.join(QLatin1Char('\n')));
-    ASSERT_EQ(desktop.clipboard().size(), 5u);
+    ASSERT_EQ(desktop.clipboard().size(), 6u);
     EXPECT_TRUE(desktop.clipboard()[0].data.startsWith(bytes("Tipo doc\tC\xF3")));
     EXPECT_TRUE(desktop.clipboard()[0].data.endsWith(bytes("<a & b>\0")));
 }
