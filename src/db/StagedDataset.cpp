@@ -67,14 +67,16 @@ StagedDataset::StagedDataset(std::string name, Provider& provider, std::vector<F
 
 StagedDataset::~StagedDataset() = default;
 
-void StagedDataset::fail(const std::string& message) const { throw Error(name_ + ": " + message); }
+void StagedDataset::fail(const std::string& message) const {
+    throw Error(name_ + ": " + message);
+}
 
 void StagedDataset::requireOpen() const {
     if (!isOpen())
         fail("Cannot perform this operation on a closed dataset");
 }
 
-// ---- opening and closing -------------------------------------------------------------------------
+// ---- opening and closing ----------------------------------------------------------------------------------
 
 void StagedDataset::open() {
     if (isOpen())
@@ -90,10 +92,14 @@ void StagedDataset::open() {
             l.dataset->open();
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows = query.readAll(columns);
-    openedText_ = query.text();
     buildFields(columns);
+    columns_ = std::move(columns);
+    openedText_ = query.text();
     loadRows(std::move(rows));
     log_.clear();
+    buffer_.clear();
+    assigned_.clear();
+    modified_ = false;
     state_ = DatasetState::Browse;
     markIndexFields(openedText_);
     rebuildView();
@@ -141,7 +147,18 @@ void StagedDataset::buildFields(const std::vector<Column>& columns) {
             std::make_unique<Field>(owner, static_cast<int>(fields.size()), c, l.label, Field::Kind::Lookup));
         columnOf.push_back(-1);
     }
-    fields_ = std::move(fields);
+    // Reopening over the same layout keeps the Field objects, so that callers holding one stay valid.
+    const bool sameLayout =
+        fields_.size() == fields.size() &&
+        std::equal(fields_.begin(), fields_.end(), fields.begin(), [](const auto& a, const auto& b) {
+            return a->name() == b->name() && a->kind() == b->kind() && a->displayLabel() == b->displayLabel();
+        });
+    if (sameLayout) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            fields_[i]->setColumn(fields[i]->column());
+    } else {
+        fields_ = std::move(fields);
+    }
     columnOf_ = std::move(columnOf);
 }
 
@@ -150,7 +167,13 @@ void StagedDataset::loadRows(std::vector<std::vector<Value>> rows) {
     rows_.reserve(rows.size());
     for (auto& r : rows)
         rows_.push_back(std::make_unique<Row>(Row{std::move(r)}));
+    renumberFetchedOrder();
     ++generation_;
+}
+
+void StagedDataset::renumberFetchedOrder() {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        rows_[i]->fetchedOrder = i;
 }
 
 void StagedDataset::markIndexFields(const std::string& statement) {
@@ -162,7 +185,8 @@ void StagedDataset::markIndexFields(const std::string& statement) {
         std::size_t q = p + 5;
         while (q < upper.size() && std::isspace(static_cast<unsigned char>(upper[q])))
             ++q;
-        if (upper.compare(q, 2, "BY") == 0 && (p == 0 || std::isspace(static_cast<unsigned char>(upper[p - 1]))))
+        if (upper.compare(q, 2, "BY") == 0 &&
+            (p == 0 || std::isspace(static_cast<unsigned char>(upper[p - 1]))))
             pos = q + 2;
     }
     if (pos == std::string::npos)
@@ -171,9 +195,18 @@ void StagedDataset::markIndexFields(const std::string& statement) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = list.find(',', start);
-        const std::string item = stripName(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (Field* f = findField(item))
+        const std::string item =
+            stripName(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (Field* f = findField(item)) {
             f->setIndexField(true);
+        } else if (!item.empty() && item.size() < 4 &&
+                   std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            // ORDER BY 2: the second result column.
+            const int column = std::stoi(item) - 1;
+            for (auto& candidate : fields_)
+                if (columnOf_[static_cast<std::size_t>(candidate->index())] == column)
+                    candidate->setIndexField(true);
+        }
         if (comma == std::string::npos)
             break;
         start = comma + 1;
@@ -188,13 +221,15 @@ void StagedDataset::close() {
     log_.clear();
     buffer_.clear();
     assigned_.clear();
+    modified_ = false;
+    editRow_ = nullptr;
     state_ = DatasetState::Inactive;
     cur_ = -1;
     eof_ = bof_ = true;
     ++generation_;
 }
 
-// ---- rows and navigation ----------------------------------------------------------------------------
+// ---- rows and navigation ----------------------------------------------------------------------------------
 
 int StagedDataset::recordCount() const {
     if (!isOpen())
@@ -202,7 +237,9 @@ int StagedDataset::recordCount() const {
     return viewActive_ ? static_cast<int>(view_.size()) : static_cast<int>(rows_.size());
 }
 
-bool StagedDataset::isEmpty() const { return recordCount() == 0 && state_ != DatasetState::Insert; }
+bool StagedDataset::isEmpty() const {
+    return recordCount() == 0 && state_ != DatasetState::Insert;
+}
 
 StagedDataset::Row* StagedDataset::currentRow() const {
     if (cur_ < 0 || cur_ >= recordCount())
@@ -308,11 +345,12 @@ const Value& StagedDataset::fieldValue(int index) const {
     const int col = columnOf_[static_cast<std::size_t>(index)];
     if (state_ == DatasetState::Edit || state_ == DatasetState::Insert) {
         if (col < 0) {
-            Row tmp{buffer_};
-            // Lookups of the row being edited follow its current key.
-            static thread_local Value holder;
-            holder = lookupValue(*fields_[static_cast<std::size_t>(index)], tmp);
-            return holder;
+            // Lookups of the row being edited follow its current key; each field keeps its own copy so that
+            // references to two looked-up values stay apart.
+            const Row editing{buffer_};
+            Value& held = editLookups_[index];
+            held = lookupValue(*fields_[static_cast<std::size_t>(index)], editing);
+            return held;
         }
         return buffer_[static_cast<std::size_t>(col)];
     }
@@ -326,7 +364,8 @@ const Value& StagedDataset::valueAt(int row, int fieldIndex) const {
     static const Value null;
     if (!isOpen() || row < 0 || row >= recordCount() || fieldIndex < 0 || fieldIndex >= fieldCount())
         return null;
-    const Row* r = viewActive_ ? view_[static_cast<std::size_t>(row)] : rows_[static_cast<std::size_t>(row)].get();
+    const Row* r =
+        viewActive_ ? view_[static_cast<std::size_t>(row)] : rows_[static_cast<std::size_t>(row)].get();
     return rowValue(*r, fieldIndex);
 }
 
@@ -335,13 +374,16 @@ void StagedDataset::assignFieldValue(int index, Value value) {
         fail("Dataset not in edit or insert mode");
     const int col = columnOf_[static_cast<std::size_t>(index)];
     if (col < 0)
-        throw Error("Field '" + fields_[static_cast<std::size_t>(index)]->displayName() + "' cannot be modified");
+        throw Error("Field '" + fields_[static_cast<std::size_t>(index)]->displayName() +
+                    "' cannot be modified");
     buffer_[static_cast<std::size_t>(col)] = std::move(value);
     assigned_[static_cast<std::size_t>(col)] = true;
     modified_ = true;
 }
 
-void StagedDataset::addLookup(LookupDef def) { lookupDefs_.push_back(std::move(def)); }
+void StagedDataset::addLookup(LookupDef def) {
+    lookupDefs_.push_back(std::move(def));
+}
 
 const Value& StagedDataset::lookupValue(const Field& field, const Row& row) const {
     static const Value null;
@@ -356,7 +398,10 @@ const Value& StagedDataset::lookupValue(const Field& field, const Row& row) cons
             keyField = f.get();
     if (!keyField || columnOf_[static_cast<std::size_t>(keyField->index())] < 0)
         return null;
-    const Value& key = row.values[static_cast<std::size_t>(columnOf_[static_cast<std::size_t>(keyField->index())])];
+    const auto keyColumn = static_cast<std::size_t>(columnOf_[static_cast<std::size_t>(keyField->index())]);
+    if (keyColumn >= row.values.size())
+        return null;
+    const Value& key = row.values[keyColumn];
     if (key.isNull())
         return null;
     LookupCache& cache = lookupCache_[field.index()];
@@ -377,7 +422,7 @@ const Value& StagedDataset::lookupValue(const Field& field, const Row& row) cons
     return it == cache.byKey.end() ? null : it->second;
 }
 
-// ---- editing ------------------------------------------------------------------------------------------------
+// ---- editing ----------------------------------------------------------------------------------------------
 
 void StagedDataset::guarded(const ClientErrorHandler& handler, const std::function<void()>& op) {
     for (;;) {
@@ -412,11 +457,9 @@ void StagedDataset::insert() {
     requireOpen();
     postOrCancel();
     guarded(onEditError_, [this] {
-        std::size_t width = rows_.empty() ? 0 : rows_.front()->values.size();
-        if (width == 0)
-            for (int c : columnOf_)
-                width = std::max<std::size_t>(width, static_cast<std::size_t>(c + 1));
-        width = std::max(width, provider_.query().columns().size());
+        std::size_t width = columns_.size();
+        for (int c : columnOf_)
+            width = std::max<std::size_t>(width, static_cast<std::size_t>(c + 1));
         buffer_.assign(width, Value());
         assigned_.assign(width, false);
         modified_ = false;
@@ -426,6 +469,7 @@ void StagedDataset::insert() {
 
 void StagedDataset::doEdit() {
     Row* row = currentRow();
+    editRow_ = row;
     buffer_ = row->values;
     assigned_.assign(buffer_.size(), false);
     modified_ = false;
@@ -465,9 +509,8 @@ void StagedDataset::doPost() {
         if (Row* current = currentRow())
             pos = naturalIndex(current);
         rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(row));
-        LogEntry e{LogEntry::Kind::Insert, raw, nullptr, {}, buffer_, std::vector<bool>(buffer_.size(), true), pos};
-        // Every column of a new row counts as assigned.
-        log_.push_back(std::move(e));
+        // Only the columns given a value (NULL included) are written; the others take the table's defaults.
+        log_.push_back(LogEntry{LogEntry::Kind::Insert, raw, nullptr, {}, buffer_, assigned_});
         state_ = DatasetState::Browse;
         ++generation_;
         rebuildView();
@@ -478,15 +521,16 @@ void StagedDataset::doPost() {
             setCurrent(static_cast<int>(pos));
         return;
     }
-    Row* row = currentRow();
+    // The row whose edit began, even if the order or the filter changed meanwhile.
+    Row* row = editRow_ ? editRow_ : currentRow();
+    editRow_ = nullptr;
     if (LogEntry* e = findEntry(row)) {
         for (std::size_t c = 0; c < buffer_.size(); ++c)
             if (assigned_[c])
                 e->assigned[c] = true;
         e->newValues = buffer_;
     } else {
-        log_.push_back(
-            LogEntry{LogEntry::Kind::Modify, row, nullptr, row->values, buffer_, assigned_, naturalIndex(row)});
+        log_.push_back(LogEntry{LogEntry::Kind::Modify, row, nullptr, row->values, buffer_, assigned_});
     }
     row->values = buffer_;
     state_ = DatasetState::Browse;
@@ -509,6 +553,7 @@ void StagedDataset::cancel() {
         buffer_.clear();
         assigned_.clear();
         modified_ = false;
+        editRow_ = nullptr;
         state_ = DatasetState::Browse;
     }
 }
@@ -520,8 +565,9 @@ void StagedDataset::doDelete() {
     const std::size_t pos = naturalIndex(row);
     auto owned = std::move(rows_[pos]);
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(pos));
-    auto existing = std::find_if(log_.begin(), log_.end(),
-                                 [&](const LogEntry& e) { return e.row == row && e.kind != LogEntry::Kind::Delete; });
+    auto existing = std::find_if(log_.begin(), log_.end(), [&](const LogEntry& e) {
+        return e.row == row && e.kind != LogEntry::Kind::Delete;
+    });
     if (existing != log_.end() && existing->kind == LogEntry::Kind::Insert) {
         log_.erase(existing);
     } else {
@@ -531,7 +577,7 @@ void StagedDataset::doDelete() {
             log_.erase(existing);
         }
         owned->values = old;
-        log_.push_back(LogEntry{LogEntry::Kind::Delete, row, std::move(owned), old, {}, {}, pos});
+        log_.push_back(LogEntry{LogEntry::Kind::Delete, row, std::move(owned), old, {}, {}});
     }
     ++generation_;
     rebuildView();
@@ -552,9 +598,7 @@ void StagedDataset::remove() {
 void StagedDataset::cancelUpdates() {
     requireOpen();
     cancel();
-    while (!log_.empty()) {
-        LogEntry e = std::move(log_.back());
-        log_.pop_back();
+    for (LogEntry& e : log_) {
         switch (e.kind) {
         case LogEntry::Kind::Insert: {
             const std::size_t pos = naturalIndex(e.row);
@@ -565,19 +609,21 @@ void StagedDataset::cancelUpdates() {
         case LogEntry::Kind::Modify:
             e.row->values = e.oldValues;
             break;
-        case LogEntry::Kind::Delete: {
-            const std::size_t pos = std::min(e.naturalPos, rows_.size());
-            rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(e.deleted));
+        case LogEntry::Kind::Delete:
+            rows_.push_back(std::move(e.deleted));
             break;
         }
-        }
     }
+    log_.clear();
+    // Every row left was fetched or applied: back to that order.
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const auto& a, const auto& b) { return a->fetchedOrder < b->fetchedOrder; });
     ++generation_;
     rebuildView();
     setCurrent(cur_);
 }
 
-// ---- write-back -----------------------------------------------------------------------------------------------
+// ---- write-back -------------------------------------------------------------------------------------------
 
 int StagedDataset::applyUpdates(int maxErrors) {
     requireOpen();
@@ -594,7 +640,8 @@ int StagedDataset::applyLog(int maxErrors) {
         conn.startTransaction();
         provider_.setTransactionStarted(true);
     }
-    const std::string table = writeback::tableName(query.hasText() ? query.text() : openedText_);
+    // The rows go back to the table they were read from, whatever the query has executed since.
+    const std::string table = writeback::tableName(openedText_);
     const int dialect = conn.dialect();
     int failures = 0;
     auto endTransaction = [&](bool ok) {
@@ -621,7 +668,8 @@ int StagedDataset::applyLog(int maxErrors) {
                     if (col < 0)
                         continue;
                     const auto c = static_cast<std::size_t>(col);
-                    if (e.kind != LogEntry::Kind::Delete && !f->readOnly() && c < e.assigned.size() && e.assigned[c]) {
+                    if (e.kind != LogEntry::Kind::Delete && !f->readOnly() && c < e.assigned.size() &&
+                        e.assigned[c]) {
                         assigned.push_back(f.get());
                         newValues.push_back(e.newValues[c]);
                     }
@@ -649,7 +697,8 @@ int StagedDataset::applyLog(int maxErrors) {
             } catch (const SilentAbort&) {
                 throw;
             } catch (const Error& failure) {
-                UpdateResponse response = failures >= maxErrors ? UpdateResponse::Abort : UpdateResponse::Skip;
+                UpdateResponse response =
+                    failures >= maxErrors ? UpdateResponse::Abort : UpdateResponse::Skip;
                 if (provider_.onUpdateError())
                     provider_.onUpdateError()(&provider_, this, failure, kind, response);
                 ++failures;
@@ -667,6 +716,7 @@ int StagedDataset::applyLog(int maxErrors) {
     endTransaction(failures <= maxErrors && failures == 0);
     if (failures == 0) {
         log_.clear();
+        renumberFetchedOrder();
         ++generation_;
     }
     return failures;
@@ -687,18 +737,29 @@ void StagedDataset::refresh() {
     postOrCancel();
     if (!log_.empty())
         fail("Must apply updates before refreshing data");
+    // The rows are read again with the statement they came from, even when the query has executed
+    // another statement since.
     Query& query = provider_.query();
     if (!openedText_.empty())
         query.setText(openedText_);
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows = query.readAll(columns);
+    const bool sameColumns =
+        columns.size() == columns_.size() &&
+        std::equal(columns.begin(), columns.end(), columns_.begin(),
+                   [](const Column& a, const Column& b) { return a.name == b.name && a.type == b.type; });
+    if (!sameColumns) {
+        buildFields(columns);
+        markIndexFields(openedText_);
+    }
+    columns_ = std::move(columns);
     const int pos = cur_;
     loadRows(std::move(rows));
     rebuildView();
     setCurrent(pos);
 }
 
-// ---- indexes and filter ------------------------------------------------------------------------------------
+// ---- indexes and filter -----------------------------------------------------------------------------------
 
 void StagedDataset::addIndex(IndexDef def) {
     deleteIndex(def.name);
@@ -708,9 +769,13 @@ void StagedDataset::addIndex(IndexDef def) {
 void StagedDataset::deleteIndex(const std::string& name) {
     std::erase_if(indexes_, [&](const IndexDef& d) { return equalsIgnoreCase(d.name, name); });
     if (equalsIgnoreCase(indexName_, name)) {
-        indexName_.clear();
         if (isOpen())
+            postOrCancel();
+        indexName_.clear();
+        if (isOpen()) {
             rebuildView();
+            setCurrent(0);
+        }
     }
 }
 
@@ -718,17 +783,13 @@ void StagedDataset::setIndexName(const std::string& name) {
     if (!name.empty() && std::none_of(indexes_.begin(), indexes_.end(),
                                       [&](const IndexDef& d) { return equalsIgnoreCase(d.name, name); }))
         throw Error("Index '" + name + "' not found");
-    Row* keep = isOpen() ? currentRow() : nullptr;
+    if (isOpen())
+        postOrCancel();
     indexName_ = name;
     if (!isOpen())
         return;
+    // A new order starts at its first row.
     rebuildView();
-    const int n = recordCount();
-    for (int i = 0; i < n && keep; ++i)
-        if ((viewActive_ ? view_[static_cast<std::size_t>(i)] : rows_[static_cast<std::size_t>(i)].get()) == keep) {
-            setCurrent(i);
-            return;
-        }
     setCurrent(0);
 }
 
@@ -753,6 +814,8 @@ private:
 
 void StagedDataset::setFilterText(const std::string& expression) {
     auto compiled = std::make_shared<const FilterExpression>(FilterExpression::parse(expression));
+    if (isOpen() && filtered_)
+        postOrCancel();
     filterText_ = expression;
     compiledFilter_ = std::move(compiled);
     if (isOpen() && filtered_) {
@@ -764,6 +827,8 @@ void StagedDataset::setFilterText(const std::string& expression) {
 void StagedDataset::setFiltered(bool on) {
     if (on && !compiledFilter_)
         compiledFilter_ = std::make_shared<const FilterExpression>(FilterExpression::parse(filterText_));
+    if (isOpen())
+        postOrCancel();
     filtered_ = on;
     if (isOpen()) {
         rebuildView();

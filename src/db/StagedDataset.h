@@ -53,7 +53,8 @@ struct IndexDef {
 // In-memory rows with local editing, written back through a provider.
 class StagedDataset : private FieldOwner {
 public:
-    using ClientErrorHandler = std::function<void(StagedDataset& dataset, const Error& failure, DataAction& action)>;
+    using ClientErrorHandler =
+        std::function<void(StagedDataset& dataset, const Error& failure, DataAction& action)>;
 
     StagedDataset(std::string name, Provider& provider, std::vector<FieldDef> fixedFields = {});
     ~StagedDataset() override;
@@ -126,7 +127,10 @@ public:
 private:
     struct Row {
         std::vector<Value> values;
+        // Place among the rows as fetched or last applied; rows inserted since then have none.
+        std::uint64_t fetchedOrder = kNotFetched;
     };
+    static constexpr std::uint64_t kNotFetched = ~0ULL;
     struct LogEntry {
         enum class Kind { Insert, Modify, Delete } kind;
         Row* row = nullptr;
@@ -134,7 +138,6 @@ private:
         std::vector<Value> oldValues;
         std::vector<Value> newValues;
         std::vector<bool> assigned;
-        std::size_t naturalPos = 0;
     };
     class RowAccess;
 
@@ -151,6 +154,7 @@ private:
     void postOrCancel();
     void buildFields(const std::vector<Column>& columns);
     void loadRows(std::vector<std::vector<Value>> rows);
+    void renumberFetchedOrder();
     void markIndexFields(const std::string& statement);
     void rebuildView();
     void setCurrent(int pos);
@@ -168,6 +172,7 @@ private:
     std::string commandText_;
     std::string openedText_;
 
+    std::vector<Column> columns_; // result columns of the last open or refresh
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<int> columnOf_; // field index -> value index in a row; -1 for lookups
 
@@ -179,6 +184,7 @@ private:
     bool bof_ = true;
 
     DatasetState state_ = DatasetState::Inactive;
+    Row* editRow_ = nullptr; // the row an edit writes back to
     std::vector<Value> buffer_;
     std::vector<bool> assigned_;
     bool modified_ = false;
@@ -199,6 +205,7 @@ private:
         std::map<std::string, Value> byKey;
     };
     mutable std::map<int, LookupCache> lookupCache_;
+    mutable std::map<int, Value> editLookups_;
 };
 
 } // namespace envio

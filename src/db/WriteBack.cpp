@@ -1,31 +1,70 @@
 #include "db/WriteBack.h"
 
 #include "db/Error.h"
+#include "db/ParameterList.h"
 
 #include <cctype>
 
 namespace envio::writeback {
 
+namespace {
+
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
+}
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// Position just after a quoted run starting at `i` (a doubled quote stands for one).
+std::size_t skipQuoted(const std::string& s, std::size_t i) {
+    const char q = s[i];
+    for (++i; i < s.size(); ++i) {
+        if (s[i] != q)
+            continue;
+        if (i + 1 < s.size() && s[i + 1] == q) {
+            ++i;
+            continue;
+        }
+        return i + 1;
+    }
+    return s.size();
+}
+
+} // namespace
+
 std::string tableName(const std::string& statement) {
     const std::size_t n = statement.size();
-    auto isWordChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; };
-    for (std::size_t i = 0; i + 4 <= n; ++i) {
-        if ((i == 0 || !isWordChar(statement[i - 1])) && std::toupper(static_cast<unsigned char>(statement[i])) == 'F' &&
-            std::toupper(static_cast<unsigned char>(statement[i + 1])) == 'R' &&
-            std::toupper(static_cast<unsigned char>(statement[i + 2])) == 'O' &&
-            std::toupper(static_cast<unsigned char>(statement[i + 3])) == 'M' && (i + 4 == n || !isWordChar(statement[i + 4]))) {
-            std::size_t p = i + 4;
-            while (p < n && std::isspace(static_cast<unsigned char>(statement[p])))
+    for (std::size_t i = 0; i < n;) {
+        const char c = statement[i];
+        // Text literals and quoted identifiers may hold the word FROM without being the keyword.
+        if (c == '\'' || c == '"') {
+            i = skipQuoted(statement, i);
+            continue;
+        }
+        if (!isWordChar(c)) {
+            ++i;
+            continue;
+        }
+        std::size_t e = i;
+        while (e < n && isWordChar(statement[e]))
+            ++e;
+        if (e - i == 4 && toUpperAscii(statement.substr(i, 4)) == "FROM") {
+            std::size_t p = e;
+            while (p < n && isBlank(statement[p]))
                 ++p;
             std::size_t q = p;
-            while (q < n && !std::isspace(static_cast<unsigned char>(statement[q])) && statement[q] != ',' &&
-                   statement[q] != '(' && statement[q] != ')')
-                ++q;
+            while (q < n && !isBlank(statement[q]) && statement[q] != ',' && statement[q] != '(' &&
+                   statement[q] != ')') {
+                q = statement[q] == '"' ? skipQuoted(statement, q) : q + 1;
+            }
             std::string name = statement.substr(p, q - p);
             if (!name.empty() && name.back() == ';')
                 name.pop_back();
             return name;
         }
+        i = e;
     }
     return {};
 }
@@ -39,7 +78,12 @@ std::string quoteName(const std::string& name, int dialect, bool isTable) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t dot = name.find('.', start);
-        out += '"' + name.substr(start, dot == std::string::npos ? std::string::npos : dot - start) + '"';
+        std::string part = name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        // The statement names the table as the server reads it: an unquoted name is its upper-case form,
+        // which quoting would otherwise turn into a different, case-sensitive name.
+        if (isTable)
+            part = toUpperAscii(part);
+        out += '"' + part + '"';
         if (dot == std::string::npos)
             break;
         out += '.';
@@ -56,8 +100,8 @@ bool identifiesRow(const Field& f) {
 
 namespace {
 
-void whereLines(std::string& text, std::vector<Value>& params, int dialect, const std::vector<const Field*>& keys,
-                const std::vector<Value>& oldValues) {
+void whereLines(std::string& text, std::vector<Value>& params, int dialect,
+                const std::vector<const Field*>& keys, const std::vector<Value>& oldValues) {
     if (keys.empty())
         throw Error("Unable to find record.  No key specified");
     text += "where\r\n";
@@ -93,7 +137,8 @@ Statement insert(const std::string& table, int dialect, const std::vector<const 
     return s;
 }
 
-std::optional<Statement> update(const std::string& table, int dialect, const std::vector<const Field*>& assigned,
+std::optional<Statement> update(const std::string& table, int dialect,
+                                const std::vector<const Field*>& assigned,
                                 const std::vector<Value>& newValues, const std::vector<const Field*>& keys,
                                 const std::vector<Value>& oldValues) {
     if (assigned.empty())
