@@ -6,7 +6,6 @@
 #include "db/ValueOrder.h"
 
 #include <QDateTime>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -18,14 +17,26 @@ namespace {
 
 constexpr int maxNesting = 200;
 
-char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool isWordChar(char c) { return isWordStart(c) || isDigit(c) || c == '$'; }
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isWordStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool isWordChar(char c) {
+    return isWordStart(c) || isDigit(c) || c == '$';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool sameWord(std::string_view word, std::string_view keyword) { return sameFieldName(word, keyword); }
+bool sameWord(std::string_view word, std::string_view keyword) {
+    return sameFieldName(word, keyword);
+}
 
 // The regional decimal separator where the filter language can write it.
 char regionalSeparator() {
@@ -36,8 +47,8 @@ char regionalSeparator() {
 } // namespace
 
 bool sameFieldName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -78,7 +89,8 @@ std::optional<Value> parseNumberText(std::string_view text, char decimalSeparato
         return std::nullopt;
 
     const std::size_t firstSignificant = digits.find_first_not_of('0');
-    const std::string significant = firstSignificant == std::string::npos ? "0" : digits.substr(firstSignificant);
+    const std::string significant =
+        firstSignificant == std::string::npos ? "0" : digits.substr(firstSignificant);
     const long long scale = static_cast<long long>(fractionDigits) - exponent;
     if (significant.size() <= 18) {
         std::int64_t units = std::stoll(significant);
@@ -99,7 +111,8 @@ std::optional<Value> parseNumberText(std::string_view text, char decimalSeparato
     }
     const std::string normalized = (negative ? "-" : "") + digits + "e" + std::to_string(-scale);
     double result = 0;
-    const auto [end, error] = std::from_chars(normalized.data(), normalized.data() + normalized.size(), result);
+    const auto [end, error] =
+        std::from_chars(normalized.data(), normalized.data() + normalized.size(), result);
     if (error != std::errc() || end != normalized.data() + normalized.size())
         return std::nullopt;
     return Value::floating(result);
@@ -118,8 +131,8 @@ std::string formatNumberText(const Value& number, char decimalSeparator) {
         }
         const bool negative = units < 0;
         // The magnitude as unsigned, so that the lowest int64 has one too.
-        std::string digits =
-            std::to_string(negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units));
+        std::string digits = std::to_string(negative ? 0 - static_cast<std::uint64_t>(units)
+                                                     : static_cast<std::uint64_t>(units));
         if (scale < 0)
             digits.append(static_cast<std::size_t>(-scale), '0');
         else if (scale > 0) {
@@ -177,7 +190,9 @@ namespace {
 
 enum class Truth { False, True, Unknown };
 
-Truth negate(Truth t) { return t == Truth::Unknown ? t : (t == Truth::True ? Truth::False : Truth::True); }
+Truth negate(Truth t) {
+    return t == Truth::Unknown ? t : (t == Truth::True ? Truth::False : Truth::True);
+}
 
 struct Operand {
     enum class Kind { Field, Number, Text, Null };
@@ -351,8 +366,8 @@ private:
         skipBlanks();
         const std::string_view rest = std::string_view(text_).substr(pos_);
         static const std::pair<std::string_view, Comparison> operators[] = {
-            {"<>", Comparison::NotEqual},   {"!=", Comparison::NotEqual},  {"<=", Comparison::LessOrEqual},
-            {">=", Comparison::GreaterOrEqual}, {"=", Comparison::Equal}, {"<", Comparison::Less},
+            {"<>", Comparison::NotEqual},       {"!=", Comparison::NotEqual}, {"<=", Comparison::LessOrEqual},
+            {">=", Comparison::GreaterOrEqual}, {"=", Comparison::Equal},     {"<", Comparison::Less},
             {">", Comparison::Greater}};
         for (const auto& [spelling, comparison] : operators)
             if (rest.substr(0, spelling.size()) == spelling) {
@@ -422,7 +437,8 @@ private:
         char separator = '.';
         while (pos_ < text_.size() && isDigit(text_[pos_]))
             ++pos_;
-        if (pos_ + 1 < text_.size() && (text_[pos_] == '.' || text_[pos_] == ',') && isDigit(text_[pos_ + 1])) {
+        if (pos_ + 1 < text_.size() && (text_[pos_] == '.' || text_[pos_] == ',') &&
+            isDigit(text_[pos_ + 1])) {
             separator = text_[pos_++];
             while (pos_ < text_.size() && isDigit(text_[pos_]))
                 ++pos_;
@@ -482,7 +498,9 @@ Resolved resolve(const Operand& operand, const RowAccessor& row) {
     throw Error("'" + text + "' is not a valid floating point value");
 }
 
-[[noreturn]] void notADateTime(const std::string& text) { throw Error("'" + text + "' is not a valid date and time"); }
+[[noreturn]] void notADateTime(const std::string& text) {
+    throw Error("'" + text + "' is not a valid date and time");
+}
 
 Value textAsNumber(const std::string& text) {
     std::string_view t = text;
@@ -539,7 +557,8 @@ int compareResolved(const Resolved& a, const Resolved& b) {
     const Operand& x = *a.operand;
     const Operand& y = *b.operand;
     if (x.kind == Operand::Kind::Number || y.kind == Operand::Kind::Number)
-        return compareValues(literalAs(x, FieldType::Float), literalAs(y, FieldType::Float), FieldType::Float);
+        return compareValues(literalAs(x, FieldType::Float), literalAs(y, FieldType::Float),
+                             FieldType::Float);
     return compareTexts(x.text, y.text);
 }
 
@@ -585,7 +604,8 @@ bool likeMatch(std::string_view s, std::string_view pattern) {
         if (pi < pattern.size() && pattern[pi] == '%') {
             starPattern = pi++;
             starText = si;
-        } else if (pi < pattern.size() && (pattern[pi] == '_' || sameCharacterIgnoringCase(pattern[pi], s[si]))) {
+        } else if (pi < pattern.size() &&
+                   (pattern[pi] == '_' || sameCharacterIgnoringCase(pattern[pi], s[si]))) {
             ++si;
             ++pi;
         } else if (starPattern != std::string_view::npos) {
@@ -674,7 +694,9 @@ FilterExpression FilterExpression::parse(const std::string& text) {
     return expression;
 }
 
-bool FilterExpression::matches(const RowAccessor& row) const { return evaluate(*root_, row) == Truth::True; }
+bool FilterExpression::matches(const RowAccessor& row) const {
+    return evaluate(*root_, row) == Truth::True;
+}
 
 std::vector<std::string> FilterExpression::fieldNames() const {
     std::vector<std::string> names;

@@ -10,9 +10,9 @@ namespace {
 
 // Collation tables over Windows-1252 bytes.
 struct Collation {
-    std::array<unsigned char, 256> fold{};      // letter case removed: upper-case letters map to lower case
-    std::array<std::uint16_t, 256> primary{};   // of a folded byte: the letter, or the byte for non-letters
-    std::array<std::uint8_t, 256> secondary{};  // of a folded byte: which accented form of the letter
+    std::array<unsigned char, 256> fold{};     // letter case removed: upper-case letters map to lower case
+    std::array<std::uint16_t, 256> primary{};  // of a folded byte: the letter, or the byte for non-letters
+    std::array<std::uint8_t, 256> secondary{}; // of a folded byte: which accented form of the letter
 };
 
 Collation buildCollation() {
@@ -33,10 +33,12 @@ Collation buildCollation() {
 
     // The alphabet in order, each letter followed by its accented forms (lower case). Letters weigh more
     // than any non-letter byte, so blanks, digits and punctuation come first.
+    // clang-format off
     static const char* const alphabet[] = {
         "a\xE1\xE0\xE2\xE4\xE3\xE5\xE6", "b", "c\xE7", "d\xF0", "e\xE9\xE8\xEA\xEB", "f\x83", "g", "h",
         "i\xED\xEC\xEE\xEF", "j", "k", "l", "m", "n", "\xF1", "o\xF3\xF2\xF4\xF6\xF5\xF8\x9C", "p", "q", "r",
         "s\x9A\xDF", "t\xFE", "u\xFA\xF9\xFB\xFC", "v", "w", "x", "y\xFD\xFF", "z\x9E"};
+    // clang-format on
     std::uint16_t letter = 1000;
     for (const char* forms : alphabet) {
         std::uint8_t accent = 0;
@@ -61,9 +63,13 @@ std::string_view withoutTrailingBlanks(std::string_view s) {
     return s;
 }
 
-int sign(long long v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int sign(long long v) {
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
-int compareBytes(std::string_view a, std::string_view b) { return sign(a.compare(b)); }
+int compareBytes(std::string_view a, std::string_view b) {
+    return sign(a.compare(b));
+}
 
 int kindRank(Value::Kind k) {
     switch (k) {
@@ -110,15 +116,21 @@ int compareNumbers(const Value& a, const Value& b) {
     const auto units = [](const Value& v) {
         return v.kind() == Value::Kind::Integer ? v.asInteger() : v.asDecimal().units;
     };
-    const auto scale = [](const Value& v) { return v.kind() == Value::Kind::Integer ? 0 : v.asDecimal().scale; };
+    const auto scale = [](const Value& v) {
+        return v.kind() == Value::Kind::Integer ? 0 : v.asDecimal().scale;
+    };
     return compareScaled(units(a), scale(a), units(b), scale(b));
 }
 
-template <typename T> int compareOrdered(const T& a, const T& b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int compareOrdered(const T& a, const T& b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 int compareTemporal(const Value& a, const Value& b) {
     // Compared as written (date, then time of day), so no time zone conversion takes part.
-    const auto date = [](const Value& v) { return v.kind() == Value::Kind::Date ? v.asDate() : v.asDateTime().date(); };
+    const auto date = [](const Value& v) {
+        return v.kind() == Value::Kind::Date ? v.asDate() : v.asDateTime().date();
+    };
     const auto time = [](const Value& v) {
         return v.kind() == Value::Kind::Date ? QTime(0, 0) : v.asDateTime().time();
     };
