@@ -147,15 +147,21 @@ std::vector<std::string> splitScript(const std::string& script) {
     return out;
 }
 
-TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route, const std::string& fileName)
-    : dir_(std::make_unique<QTemporaryDir>(QDir::tempPath() + "/envio-test-XXXXXX")) {
-    if (!dir_->isValid())
-        throw std::runtime_error("cannot create a temporary directory");
-    QFile::setPermissions(dir_->path(), QFile::permissions(dir_->path()) | QFile::ReadOther | QFile::ExeOther |
-                                            QFile::WriteOther);
-    file_ = (dir_->path() + "/" + QString::fromStdString(fileName)).toStdString();
+TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route, const std::string& fileName,
+                           const std::string& directory) {
+    if (directory.empty()) {
+        dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/envio-test-XXXXXX");
+        if (!dir_->isValid())
+            throw std::runtime_error("cannot create a temporary directory");
+        dirPath_ = dir_->path();
+    } else {
+        dirPath_ = QString::fromStdString(directory);
+    }
+    QFile::setPermissions(dirPath_, QFile::permissions(dirPath_) | QFile::ReadOther | QFile::ExeOther |
+                                        QFile::WriteOther);
+    file_ = (dirPath_ + "/" + QString::fromStdString(fileName)).toStdString();
     // A file name with directories ("datos/002/vertano.fdb") gets them created, open to the server's account.
-    for (QString sub = QFileInfo(QString::fromStdString(file_)).absolutePath(); sub.startsWith(dir_->path() + "/");
+    for (QString sub = QFileInfo(QString::fromStdString(file_)).absolutePath(); sub.startsWith(dirPath_ + "/");
          sub = QFileInfo(sub).absolutePath()) {
         QDir().mkpath(sub);
         QFile::setPermissions(sub, QFile::permissions(sub) | QFile::ReadOther | QFile::ExeOther | QFile::WriteOther);
@@ -179,7 +185,7 @@ TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route
 
 TestDatabase::~TestDatabase() = default;
 
-std::string TestDatabase::directory() const { return dir_->path().toStdString(); }
+std::string TestDatabase::directory() const { return dirPath_.toStdString(); }
 
 void TestDatabase::runFixture(const std::string& name) const { run(readFile(fixturePath(name))); }
 

@@ -16,8 +16,10 @@ public:
 
     // fixtures: file names under tests/fixtures, run in order after the database is created.
     // fileName may name subdirectories of the temporary directory ("datos/002/vertano.fdb"); they are created.
+    // directory: build it there instead of in a temporary directory of its own (several databases of one
+    // installation); the caller keeps the directory alive.
     explicit TestDatabase(const std::vector<std::string>& fixtures = {}, Route route = Route::Embedded,
-                          const std::string& fileName = "test.fdb");
+                          const std::string& fileName = "test.fdb", const std::string& directory = {});
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
@@ -38,6 +40,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
+    QString dirPath_;
     std::string file_;
     std::string location_;
 };
