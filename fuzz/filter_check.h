@@ -4,7 +4,7 @@
 // replays kept inputs. The first byte chooses the decimal separator and the column kind, the rest is the
 // text: once as a dataset filter expression, once as a filter row text.
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "db/Error.h"
 #include "db/FilterExpression.h"
 #include "db/Regional.h"

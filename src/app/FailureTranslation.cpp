@@ -1,6 +1,6 @@
 #include "app/FailureTranslation.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 
 #include <optional>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "app/InstallDirectory.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "db/Error.h"
 

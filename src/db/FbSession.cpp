@@ -1,5 +1,6 @@
 #include "db/FbSession.h"
 
+#include "db/AnsiCodec.h"
 #include "db/Connection.h"
 #include "db/FbStatement.h"
 
@@ -115,18 +116,24 @@ void addString(std::vector<char>& dpb, char item, const std::string& value) {
 FbSession::FbSession(Connection& owner, const std::string& database, const std::string& user,
                      const std::string& password, const std::string& role, int dialect, TransactionOptions options)
     : owner_(owner), dialect_(dialect), options_(options) {
+    // Texts of the program are code-page bytes; the client library takes the strings of an attachment in
+    // UTF-8 when told so, whatever the locale of the process (a user name with "ñ" must still log in).
+    auto utf8 = [](const std::string& bytes) { return fromAnsi(bytes).toUtf8().toStdString(); };
     std::vector<char> dpb{isc_dpb_version1};
+    dpb.push_back(isc_dpb_utf8_filename);
+    dpb.push_back(0);
     if (!user.empty())
-        addString(dpb, isc_dpb_user_name, user);
+        addString(dpb, isc_dpb_user_name, utf8(user));
     if (!password.empty())
-        addString(dpb, isc_dpb_password, password);
+        addString(dpb, isc_dpb_password, utf8(password));
     if (!role.empty())
-        addString(dpb, isc_dpb_sql_role_name, role);
+        addString(dpb, isc_dpb_sql_role_name, utf8(role));
     dpb.push_back(isc_dpb_sql_dialect);
     dpb.push_back(1);
     dpb.push_back(static_cast<char>(dialect));
     ISC_STATUS_ARRAY status{};
-    if (isc_attach_database(status, static_cast<short>(database.size()), database.c_str(), &db_,
+    const std::string location = utf8(database);
+    if (isc_attach_database(status, static_cast<short>(location.size()), location.c_str(), &db_,
                             static_cast<short>(dpb.size()), dpb.data())) {
         db_ = 0;
         raiseStatus(owner, status);

@@ -1,6 +1,6 @@
 #include "replication/Journal.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/InstallDirectory.h"
 #include "db/Regional.h"
 

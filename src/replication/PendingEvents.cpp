@@ -1,6 +1,6 @@
 #include "replication/PendingEvents.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "replication/EventFields.h"
 #include "replication/Principal.h"

@@ -1,7 +1,7 @@
 #include "replication/Principal.h"
 
 #include "access/Scramble.h"
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "replication/EventFields.h"
 #include "replication/EventTypes.h"

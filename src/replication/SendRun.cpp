@@ -1,4 +1,4 @@
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "replication/Appliers.h"
 #include "replication/EventTypes.h"

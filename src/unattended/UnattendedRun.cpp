@@ -1,7 +1,7 @@
 #include "unattended/UnattendedRun.h"
 
 #include "access/Login.h"
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
 #include "replication/Principal.h"

@@ -183,3 +183,18 @@ TEST_F(ServerConnection, EmptyPasswordRemovesTheEntry) {
     conn.connect();
     EXPECT_TRUE(conn.isOpen());
 }
+
+TEST(Connection, CodePageUserNamesReachTheLibraryIntact) {
+    // The program holds a user name with "Ñ" as Windows-1252 bytes; the client library takes it as UTF-8
+    // whatever the locale of the process.
+    TestDatabase db({"types.sql"});
+    Connection conn("DBEnvio", storedParametersDBEnvio());
+    conn.setParameter("Database", db.location());
+    conn.setParameter("User_Name", "PE\xd1" "A");
+    conn.connect();
+    EXPECT_TRUE(conn.isOpen());
+    Query q("Q", conn);
+    q.add("select current_user from rdb$database");
+    q.open();
+    EXPECT_EQ(q.field(0).AsString().substr(0, 6), "PE\xc3\x91" "A") << "the engine keeps the name in UTF-8";
+}

@@ -5,7 +5,7 @@
 // (<server>/datos/<code>/vertano.fdb), a recording stand-in for the main window, and recorded message boxes.
 
 #include "access/Scramble.h"
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/ScriptedDialogs.h"
 #include "db/Regional.h"
 #include "db/SqlLiteral.h"

@@ -1,6 +1,6 @@
 #include "ui/grid/ExportHtml.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "ui/grid/ExportPlan.h"
 
 namespace envio {

@@ -1,6 +1,6 @@
 #include "ui/grid/ExportRtf.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "ui/grid/ExportPlan.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "ui/grid/ExportSave.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "db/Error.h"
 #include "ui/grid/ExportBiff.h"

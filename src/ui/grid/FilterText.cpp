@@ -1,6 +1,6 @@
 #include "ui/grid/FilterText.h"
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "db/Error.h"
 #include "db/FilterExpression.h"
 #include "db/Regional.h"

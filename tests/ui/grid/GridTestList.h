@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 #include "ui/grid/GridSnapshot.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "app/AnsiCodec.h"
+#include "db/AnsiCodec.h"
 
 #include <array>
 #include <cstdint>
