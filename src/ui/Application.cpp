@@ -1,0 +1,63 @@
+#include "ui/Application.h"
+
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+namespace envio {
+
+namespace {
+
+FailureHandler& installedHandler() {
+    static FailureHandler handler;
+    return handler;
+}
+
+void writeToStandardError(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(std::move(failure));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Unknown failure\n");
+    }
+}
+
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportFailure(std::current_exception());
+        // The event counts as handled: the handler that failed is abandoned and nothing else sees the event.
+        return true;
+    }
+}
+
+void setFailureHandler(FailureHandler handler) {
+    installedHandler() = std::move(handler);
+}
+
+void reportFailure(std::exception_ptr failure) noexcept {
+    try {
+        // A copy: the handler may install another one while it runs.
+        const FailureHandler handler = installedHandler();
+        if (handler)
+            handler(failure);
+        else
+            writeToStandardError(failure);
+    } catch (...) {
+        // The handler itself failed (for example its message box could not be shown): nothing is left to
+        // report it to but standard error.
+        writeToStandardError(std::current_exception());
+    }
+}
+
+void endProcess() {
+    QCoreApplication::exit(0);
+}
+
+} // namespace envio

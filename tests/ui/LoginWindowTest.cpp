@@ -1,0 +1,218 @@
+#include "Installation.h"
+#include "app/ScriptedDialogs.h"
+#include "replication/Principal.h"
+#include "ui/Application.h"
+#include "ui/Tfaccesopr.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace envio {
+namespace {
+
+using test::Installation;
+using test::TestDatabase;
+using Kind = ScriptedDialogs::Kind;
+
+// A login window over the general database of an installation, as the main window makes it.
+class LoginWindowTest : public testing::Test {
+protected:
+    LoginWindowTest() {
+        setFailureHandler(&Tfaccesopr::ENoManejada);
+        window = std::make_unique<Tfaccesopr>(principal.DbGeneraldes, principal.loginState);
+    }
+
+    void showActive() {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    QWidget* focused() const {
+        QWidget* f = window->focusWidget();
+        return f == window->ServidorDes->lineEdit() ? window->ServidorDes : f;
+    }
+
+    // Runs the message loop until something ends the process; its exit code, or 99 when nothing did.
+    static int runUntilTheProcessEnds(const std::function<void()>& action) {
+        QTimer::singleShot(0, qApp, action);
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
+        guard.start(20000);
+        return QApplication::exec();
+    }
+
+    Installation site;
+    ScriptedDialogs desktop;
+    ScopedDialogs scoped{desktop};
+    Principal principal;
+    std::unique_ptr<Tfaccesopr> window;
+};
+
+TEST_F(LoginWindowTest, ShowsTheBoxesWithTheServerListAndTheStatusPanelHidden) {
+    showActive();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Control de acceso"));
+    EXPECT_EQ(window->GroupBox1->title(), QStringLiteral("Destino:"));
+    EXPECT_TRUE(window->ServidorDes->isEditable());
+    ASSERT_EQ(window->ServidorDes->count(), 1);
+    EXPECT_EQ(window->ServidorDes->currentIndex(), 0);
+    EXPECT_EQ(window->ServidorDes->currentText(), QString::fromStdString(site.server()));
+    EXPECT_EQ(window->TClavedes->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window->SpeedButton1->text(), QStringLiteral("F2: &Entrar"));
+    EXPECT_EQ(window->SpeedButton2->text(), QStringLiteral("ESC: &Salir"));
+    EXPECT_EQ(window->SpeedButton1->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(window->SpeedButton2->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(window->Panel2->isVisible());
+    EXPECT_EQ(focused(), window->TUsuades);
+}
+
+TEST_F(LoginWindowTest, F2LogsInOnlyWithoutShiftCtrlOrAlt) {
+    showActive();
+    window->TUsuades->setText(QStringLiteral("sysdba"));
+    window->TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
+    for (Qt::KeyboardModifier held : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        QTest::keyClick(window->TUsuades, Qt::Key_F2, held);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->result(), QDialog::Rejected);
+        EXPECT_EQ(principal.loginState.user, "");
+        EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+    }
+    QTest::keyClick(window->TClavedes, Qt::Key_F2);
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(principal.DbGeneraldes.isOpen());
+    EXPECT_EQ(principal.loginState.user, "SYSDBA");
+    EXPECT_EQ(principal.loginState.server, site.server());
+    EXPECT_FALSE(window->Panel2->isVisible());
+    EXPECT_TRUE(desktop.calls().empty());
+}
+
+TEST_F(LoginWindowTest, EnterMovesRoundTheThreeBoxesAndNeverLogsIn) {
+    showActive();
+    window->TUsuades->setText(QStringLiteral("SYSDBA"));
+    ASSERT_EQ(focused(), window->TUsuades);
+    QTest::keyClick(window->TUsuades, Qt::Key_Return);
+    EXPECT_EQ(focused(), window->TClavedes);
+    QTest::keyClick(window->TClavedes, Qt::Key_Enter);
+    EXPECT_EQ(focused(), window->ServidorDes);
+    QTest::keyClick(window->ServidorDes->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(focused(), window->TUsuades);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+    EXPECT_EQ(window->ServidorDes->count(), 1); // Enter adds nothing to the server list
+    EXPECT_TRUE(desktop.calls().empty());
+}
+
+TEST_F(LoginWindowTest, AFailedLoginByTheButtonShowsTheTranslationAndKeepsTheWindowAndTheFocus) {
+    showActive();
+    const QString missing = QString::fromStdString(site.directory()) + QStringLiteral("/no-such-server");
+    window->ServidorDes->setEditText(missing);
+    window->TClavedes->setFocus();
+    QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(desktop.texts(Kind::Message),
+              QStringList{QStringLiteral("No se encontró el archivo o la ruta ") + missing +
+                          QStringLiteral("/datos/general.fdb")});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+    EXPECT_EQ(focused(), window->TClavedes);
+    EXPECT_EQ(principal.loginState.server, "");
+}
+
+TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {
+    showActive();
+    window->TUsuades->setText(QStringLiteral("SYSDBA"));
+    QTest::keyClick(window->TUsuades, Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->result() == QDialog::Accepted; }));
+    EXPECT_EQ(principal.loginState.user, "SYSDBA");
+}
+
+TEST_F(LoginWindowTest, EscWithShiftCtrlOrAltDoesNothing) {
+    showActive();
+    for (Qt::KeyboardModifier held : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
+        QTest::keyClick(window->TUsuades, Qt::Key_Escape, held);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(focused(), window->TUsuades);
+}
+
+TEST_F(LoginWindowTest, EscEndsTheProcess) {
+    showActive();
+    EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->TUsuades, Qt::Key_Escape); }), 0);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+}
+
+TEST_F(LoginWindowTest, AltSEndsTheProcess) {
+    showActive();
+    EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->TUsuades, Qt::Key_S, Qt::AltModifier); }),
+              0);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(LoginWindowTest, ShownModallyItIsAcceptedOnlyByASuccessfulLogin) {
+    bool openAfterFailure = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        window->ServidorDes->setEditText(QString::fromStdString(site.directory()) + QStringLiteral("/nada"));
+        QTest::keyClick(window->TUsuades, Qt::Key_F2);
+        openAfterFailure = window->isVisible();
+        window->ServidorDes->setEditText(QString::fromStdString(site.server()));
+        window->TUsuades->setText(QStringLiteral("sysdba"));
+        QTest::keyClick(window->TUsuades, Qt::Key_F2);
+    });
+    EXPECT_EQ(window->exec(), QDialog::Accepted);
+    EXPECT_TRUE(openAfterFailure);
+    EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
+    EXPECT_EQ(principal.loginState.user, "SYSDBA");
+}
+
+TEST_F(LoginWindowTest, ClosedWithoutALoginItIsNotAccepted) {
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    EXPECT_EQ(window->exec(), QDialog::Rejected);
+    EXPECT_EQ(principal.loginState.server, "");
+}
+
+// The server's own refusals, as the operator reads them.
+TEST(LoginThroughTheServer, FailuresAreShownTranslated) {
+    if (!test::serverAvailable())
+        GTEST_SKIP() << "no Firebird server on 127.0.0.1:3050";
+    Installation site(TestDatabase::Route::Server);
+    ScriptedDialogs desktop;
+    ScopedDialogs scoped(desktop);
+    setFailureHandler(&Tfaccesopr::ENoManejada);
+    Principal principal;
+    Tfaccesopr window(principal.DbGeneraldes, principal.loginState);
+    window.show();
+
+    auto attempt = [&](const QString& server, const QString& password) {
+        desktop.clearCalls();
+        window.ServidorDes->setEditText(server);
+        window.TUsuades->setText(QStringLiteral("SYSDBA"));
+        window.TClavedes->setText(password);
+        QTest::keyClick(window.TUsuades, Qt::Key_F2);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(window.result(), QDialog::Rejected);
+        const QStringList texts = desktop.texts(Kind::Message);
+        return texts.isEmpty() ? QString() : texts.front();
+    };
+
+    const QString server = QString::fromStdString(site.server());
+    EXPECT_EQ(attempt(server, QStringLiteral("not-the-password")),
+              QStringLiteral("El nombre de Usuario o la clave son incorrectas."));
+    EXPECT_EQ(attempt(QStringLiteral("nohost.invalid:/x"), qEnvironmentVariable("ISC_PASSWORD")),
+              QStringLiteral("No se encontró el equipo servidor con nombre nohost.invalid"));
+    EXPECT_EQ(attempt(QStringLiteral("localhost:/no-such-directory"), qEnvironmentVariable("ISC_PASSWORD")),
+              QStringLiteral("No se encontró el archivo o la ruta /no-such-directory/datos/general.fdb"));
+
+    window.ServidorDes->setEditText(server);
+    window.TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
+    QTest::keyClick(window.TUsuades, Qt::Key_F2);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+}
+
+} // namespace
+} // namespace envio
