@@ -24,9 +24,14 @@ QString withoutTimeZone(QString format) {
 Formats current() {
     if (overrideSlot())
         return *overrideSlot();
-    const QLocale locale = QLocale::system();
-    return Formats{locale.dateFormat(QLocale::ShortFormat), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)),
-                   locale.decimalPoint().isEmpty() ? QChar('.') : locale.decimalPoint().at(0)};
+    // The system's formats are read once: every date and time shown or exported goes through here.
+    static const Formats system = [] {
+        const QLocale locale = QLocale::system();
+        return Formats{locale.dateFormat(QLocale::ShortFormat),
+                       withoutTimeZone(locale.timeFormat(QLocale::LongFormat)),
+                       locale.decimalPoint().isEmpty() ? QChar('.') : locale.decimalPoint().at(0)};
+    }();
+    return system;
 }
 
 void setOverride(std::optional<Formats> formats) { overrideSlot() = std::move(formats); }

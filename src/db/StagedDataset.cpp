@@ -785,11 +785,19 @@ void StagedDataset::setIndexName(const std::string& name) {
         throw Error("Index '" + name + "' not found");
     if (isOpen())
         postOrCancel();
+    const std::string previous = indexName_;
     indexName_ = name;
     if (!isOpen())
         return;
+    try {
+        rebuildView();
+    } catch (...) {
+        // An index over a field the rows do not have is refused; the order in force stays.
+        indexName_ = previous;
+        rebuildView();
+        throw;
+    }
     // A new order starts at its first row.
-    rebuildView();
     setCurrent(0);
 }
 
