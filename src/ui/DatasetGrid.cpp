@@ -1,6 +1,7 @@
 #include "ui/DatasetGrid.h"
 
 #include "ui/DatasetTableModel.h"
+#include "ui/FindDialog.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -38,6 +39,7 @@ DatasetGrid::DatasetGrid(DatasetTableModel& model, const std::vector<int>& colum
     auto* find =
         new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this, nullptr, nullptr, Qt::WidgetShortcut);
     connect(find, &QShortcut::activated, this, &DatasetGrid::findRequested);
+    connect(this, &DatasetGrid::findRequested, this, &DatasetGrid::openFind);
 
     // The operator moves the dataset by moving in the grid; the move is carried out once the grid is done
     // with the click or key, and the grid then shows where the dataset really is.
@@ -64,6 +66,48 @@ void DatasetGrid::followDataset(int row) {
     else if (!was.isValid() || was.row() != row)
         setCurrentIndex(model_.index(row, column < 0 ? 0 : column));
     following_ = false;
+}
+
+namespace {
+
+// The grid's cells as the find dialog walks them: rows in the dataset's order, columns in display order.
+class GridCells : public FindTarget {
+public:
+    explicit GridCells(DatasetGrid& grid) : grid_(grid) {}
+    int rowCount() const override { return grid_.datasetModel().rowCount(); }
+    int columnCount() const override { return grid_.datasetModel().columnCount(); }
+    QString displayText(int row, int column) const override {
+        return grid_.datasetModel().data(grid_.datasetModel().index(row, logical(column))).toString();
+    }
+    QString plainText(int row, int column) const override { return displayText(row, column); }
+    QStringList columnCaptions() const override {
+        QStringList captions;
+        for (int c = 0; c < columnCount(); ++c)
+            captions << grid_.datasetModel().headerData(logical(c), Qt::Horizontal).toString();
+        return captions;
+    }
+    int focusedColumn() const override {
+        const QModelIndex at = grid_.currentIndex();
+        return at.isValid() ? grid_.horizontalHeader()->visualIndex(at.column()) : 0;
+    }
+    FindPosition currentPosition() const override {
+        return FindPosition{std::max(grid_.datasetModel().currentRow(), 0), focusedColumn()};
+    }
+    void moveTo(FindPosition cell) override {
+        grid_.datasetModel().moveTo(cell.row);
+        grid_.setCurrentIndex(grid_.datasetModel().index(cell.row, logical(cell.column)));
+    }
+
+private:
+    int logical(int visual) const { return grid_.horizontalHeader()->logicalIndex(visual); }
+    DatasetGrid& grid_;
+};
+
+} // namespace
+
+void DatasetGrid::openFind() {
+    GridCells cells(*this);
+    FindDialog::shared().execFor(cells, this);
 }
 
 void DatasetGrid::keyPressEvent(QKeyEvent* event) {

@@ -8,7 +8,7 @@ namespace envio {
 class DatasetTableModel;
 
 // A grid over a DatasetTableModel with a row indicator. Its current row follows the dataset's current row and
-// moves it; the columns can be resized and moved. Ctrl+F asks for the find dialog.
+// moves it; the columns can be resized and moved. Ctrl+F opens the find dialog.
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:
@@ -16,6 +16,9 @@ public:
                 QWidget* parent = nullptr);
 
     DatasetTableModel& datasetModel() { return model_; }
+
+    // Ctrl+F: the "Find text" dialog over this grid's rows.
+    void openFind();
 
 signals:
     // Ctrl+F: the find dialog over this grid's rows.

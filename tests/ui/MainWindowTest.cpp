@@ -1,6 +1,7 @@
 #include "Installation.h"
 #include "app/ScriptedDialogs.h"
 #include "db/Error.h"
+#include "ui/FindDialog.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"
@@ -411,6 +412,34 @@ TEST_F(MainWindowTest, ARequiredFieldLeftEmptyIsReportedByTheErrorCaptureAndTheR
     EXPECT_TRUE(desktop.texts(Kind::Message).isEmpty());
     EXPECT_EQ(rows.currentRow(), inserted);
     EXPECT_EQ(window.principal().Creplicac.state(), DatasetState::Insert);
+}
+
+TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
+    Tfprincipalpr window;
+    connectByHand(window);
+    window.principal().Creplicac.insert();
+    window.principal().Creplicac.fieldByName("RPPR_ID").setAsInteger(9);
+    window.principal().Creplicac.fieldByName("RPPR_NOMBRE").setAsString("Sucursal Oeste");
+    window.principal().Creplicac.fieldByName("RPPR_COD").setAsString("009");
+    window.principal().Creplicac.post();
+    window.principal().Creplicac.first();
+    QCoreApplication::processEvents();
+    window.DBGridEh1->setCurrentIndex(window.DBGridEh1->datasetModel().index(0, 1));
+
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        FindDialog* dialog = FindDialog::existing();
+        if (!dialog || !dialog->isVisible())
+            return;
+        ran = true;
+        dialog->findWhat->setEditText(QStringLiteral("oeste"));
+        EXPECT_TRUE(dialog->findNext(false));
+        dialog->closeButton->click();
+    });
+    emit window.DBGridEh1->findRequested(); // what Ctrl+F in the grid sends
+    EXPECT_TRUE(ran) << "the find dialog opens over the grid";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.principal().Creplicac.fieldByName("RPPR_NOMBRE").AsString(), "Sucursal Oeste");
 }
 
 } // namespace
