@@ -6,6 +6,7 @@
 #include "db/Query.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace envio {
 
@@ -41,8 +42,11 @@ void Connection::raise(const std::string& serverText, long sqlCode, long gdsCode
 }
 
 void Connection::connect() {
-    if (isOpen())
+    // A lost attachment is replaced only between transactions: inside one, its owner has to end it first.
+    if (isOpen() && !(lost_ && depth_ == 0))
         return;
+    if (session_)
+        dropAttachment();
     state_ = State::Connecting;
     std::string database = params_.value("Database");
     const auto first = database.find_first_not_of(" \t");
@@ -58,9 +62,11 @@ void Connection::connect() {
     const auto wait = params_.get("WaitOnLocks");
     options.waitOnLocks = !wait || !equalsIgnoreCase(*wait, "False");
 
+    attachedTo_ = database;
     try {
-        session_ = std::make_unique<FbSession>(*this, database, params_.value("User_Name"), params_.value("Password"),
-                                               params_.value("RoleName"), dialect(), options);
+        session_ = std::make_unique<FbSession>(*this, database, params_.value("User_Name"),
+                                               params_.value("Password"), params_.value("RoleName"),
+                                               dialect(), options);
     } catch (...) {
         session_.reset();
         state_ = State::Closed;
@@ -75,6 +81,11 @@ void Connection::disconnect() {
     if (!session_ && state_ == State::Closed)
         return;
     state_ = State::Disconnecting;
+    dropAttachment();
+    state_ = State::Closed;
+}
+
+void Connection::dropAttachment() {
     for (Query* q : std::vector<Query*>(queries_)) {
         try {
             q->connectionClosing();
@@ -85,16 +96,69 @@ void Connection::disconnect() {
     session_.reset();
     depth_ = 0;
     rollbackOnly_ = false;
-    state_ = State::Closed;
+    lost_ = false;
+}
+
+namespace {
+
+bool statusHas(const ISC_STATUS* status, std::initializer_list<ISC_STATUS> codes) {
+    for (const ISC_STATUS* p = status; p[0] != isc_arg_end;) {
+        const ISC_STATUS kind = p[0];
+        if (kind == isc_arg_gds && std::find(codes.begin(), codes.end(), p[1]) != codes.end())
+            return true;
+        p += kind == isc_arg_cstring ? 3 : 2;
+    }
+    return false;
+}
+
+// The host of a remote database location ("host:path", "host/port:path", "inet://host:port/path"); empty
+// for a local one.
+std::string hostOf(const std::string& location) {
+    std::string rest = location;
+    if (const auto scheme = rest.find("://"); scheme != std::string::npos) {
+        rest = rest.substr(scheme + 3);
+        const auto end = rest.find_first_of(":/");
+        return end == std::string::npos ? rest : rest.substr(0, end);
+    }
+    const auto colon = rest.find(':');
+    if (colon == std::string::npos || colon < 2) // a plain path, or a drive letter
+        return {};
+    std::string host = rest.substr(0, colon);
+    if (const auto port = host.find('/'); port != std::string::npos)
+        host.resize(port);
+    return host;
+}
+
+} // namespace
+
+void Connection::raiseStatus(const ISC_STATUS* status) {
+    std::vector<std::string> lines = statusLines(status);
+    if (statusHas(status, {isc_network_error, isc_net_read_err, isc_net_write_err, isc_lost_db_connection,
+                           isc_conn_lost, isc_att_shutdown}) &&
+        session_)
+        lost_ = true;
+    if (statusHas(status, {isc_net_read_err, isc_net_write_err, isc_lost_db_connection, isc_conn_lost}) &&
+        !statusHas(status, {isc_network_error}))
+        lines.insert(lines.begin(),
+                     "Unable to complete network request to host \"" + hostOf(attachedTo_) + "\".");
+    std::string text;
+    for (const std::string& l : lines) {
+        if (!text.empty())
+            text += "\r\n";
+        text += l;
+    }
+    raise(text, isc_sqlcode(status), status[1]);
 }
 
 FbSession& Connection::session() {
-    ensureOpen();
+    // Cursors of the current attachment come here for it: a lost one is not replaced under them.
+    if (!isOpen() || !session_)
+        connect();
     return *session_;
 }
 
 void Connection::ensureOpen() {
-    if (!isOpen() || !session_)
+    if (!isOpen() || !session_ || lost_)
         connect();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <ibase.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,6 +34,8 @@ public:
     void setParameter(std::string_view name, std::string_view value) { params_.set(name, value); }
     const ParameterList& parameters() const { return params_; }
 
+    // A connection whose attachment was lost (the server went away, the network failed) stays open for its
+    // callers: the failure is raised once, and the next use attaches again with the current parameters.
     void connect();
     void disconnect();
     bool isOpen() const { return state_ == State::Open || state_ == State::Executing; }
@@ -57,10 +60,15 @@ public:
     void attachQuery(Query* query);
     void detachQuery(Query* query);
     [[noreturn]] void raise(const std::string& serverText, long sqlCode = 0, long gdsCode = 0) const;
+    // Raises the failure described by a client-library status vector. A failure that means the attachment is
+    // gone marks the connection lost, and one the library words without naming the network gets the
+    // network's line first ("Unable to complete network request to host ...").
+    [[noreturn]] void raiseStatus(const ISC_STATUS* status);
     std::string wordServerText(const std::string& serverText) const;
 
 private:
     void ensureOpen();
+    void dropAttachment();
 
     std::string name_;
     ParameterList params_;
@@ -68,6 +76,8 @@ private:
     State state_ = State::Closed;
     int depth_ = 0;
     bool rollbackOnly_ = false;
+    bool lost_ = false;
+    std::string attachedTo_;
     std::unique_ptr<FbSession> session_;
     std::vector<Query*> queries_;
     StatementObserver observer_;

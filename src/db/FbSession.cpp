@@ -19,18 +19,8 @@ std::vector<std::string> statusLines(const ISC_STATUS* status) {
 
 namespace {
 
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const std::string& l : lines) {
-        if (!out.empty())
-            out += "\r\n";
-        out += l;
-    }
-    return out;
-}
-
-[[noreturn]] void raiseStatus(const Connection& owner, const ISC_STATUS* status) {
-    owner.raise(joinLines(statusLines(status)), isc_sqlcode(status), status[1]);
+[[noreturn]] void raiseStatus(Connection& owner, const ISC_STATUS* status) {
+    owner.raiseStatus(status);
 }
 
 } // namespace

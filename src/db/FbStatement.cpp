@@ -77,13 +77,7 @@ FbStatement::~FbStatement() {
 }
 
 void FbStatement::fail(const ISC_STATUS* status) const {
-    std::string text;
-    for (const std::string& l : statusLines(status)) {
-        if (!text.empty())
-            text += "\r\n";
-        text += l;
-    }
-    session_.owner().raise(text, isc_sqlcode(status), status[1]);
+    session_.owner().raiseStatus(status);
 }
 
 void FbStatement::prepare(isc_tr_handle* tr, const std::string& sql, bool withMetadata) {

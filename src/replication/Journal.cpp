@@ -28,9 +28,14 @@ void appendLine(const QString& literal, std::initializer_list<const std::string*
 
     // Append mode creates a missing journal and never truncates an existing one. Failures lose the line.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return;
-    file.write(line.data(), static_cast<qint64>(line.size()));
+    const qint64 before = file.size();
+    const qint64 written = file.write(line.data(), static_cast<qint64>(line.size()));
+    if (written != static_cast<qint64>(line.size()) || !file.flush()) {
+        // A line that does not fit (a full disk) is lost whole: a fragment would run into the next line.
+        file.resize(before);
+    }
     file.close();
 }
 
