@@ -4,9 +4,9 @@
 //
 // usage: pending_bench DATABASE [REPEATS]
 // Prints one line per operation: its name and the median of REPEATS runs in milliseconds.
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "replication/PendingEvents.h"
-#include "replication/Principal.h"
+#include "replication/ReplicationSession.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
 #include "ui/Tfpendientespr.h"
@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     envio::ScopedDialogs scoped(desktop);
     QTemporaryDir files;
 
-    envio::Principal principal;
-    principal.DBEnvio.setParameter("Database", database);
+    envio::ReplicationSession session;
+    session.origin().setParameter("Database", database);
 
     const std::vector<std::string> order = {"open_list",  "open_window",   "sort_two_columns",
                                             "filter_row", "custom_filter", "search_sorted",
@@ -94,13 +94,13 @@ int main(int argc, char** argv) {
         for (int r = 0; r < repeats; ++r) {
             // The list alone, as the window's activation reads it.
             {
-                envio::PendingEvents pending(principal);
+                envio::PendingEvents pending(session);
                 times["open_list"].push_back(millisecondsOf([&] { pending.open(); }));
-                rows = pending.CErroresenv.recordCount();
+                rows = pending.list().recordCount();
             }
 
             // The window's activation: the list, the type names and the grid showing them.
-            envio::Tfpendientespr window(principal);
+            envio::Tfpendientespr window(session);
             window.show();
             envio::EventGrid& grid = *window.DBGridEh1;
             times["open_window"].push_back(millisecondsOf([&] {

@@ -1,6 +1,6 @@
 #include "app/Dialogs.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

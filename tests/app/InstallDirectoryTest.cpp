@@ -1,6 +1,7 @@
 #include "app/InstallDirectory.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/InstallDirectorySettings.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
 
 #include <QDir>
@@ -17,24 +18,13 @@ using Kind = ScriptedDialogs::Kind;
 const QString kMissingKeyMessage =
     QStringLiteral("No se encontró la Clave HKEY_LOCAL_MACHINE\\Software\\KDM\\VERTano2021\\Directorio");
 
-// Points XDG_CONFIG_DIRS at a temporary directory (followed by a second one that must not be looked at)
-// and records the operator's message boxes.
+// A settings file in a temporary configuration directory, followed by a second one that must not be looked
+// at, and the operator's message boxes recorded.
 class InstallDirectoryTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(configRoot_.isValid());
         ASSERT_TRUE(otherRoot_.isValid());
-        hadXdg_ = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-        savedXdg_ = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_DIRS",
-                QFile::encodeName(configRoot_.path() + QLatin1Char(':') + otherRoot_.path()));
         setInstallDirSource(nullptr);
-    }
-    void TearDown() override {
-        if (hadXdg_)
-            qputenv("XDG_CONFIG_DIRS", savedXdg_);
-        else
-            qunsetenv("XDG_CONFIG_DIRS");
     }
 
     static void writeFile(const QString& path, const QByteArray& content) {
@@ -43,27 +33,13 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ASSERT_EQ(file.write(content), content.size());
     }
-    void writeSettings(const QByteArray& content) {
-        writeFile(configRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"), content);
-    }
-    // Stores the value the way a settings tool would, escaping included.
-    void storeDirectory(const QString& directory) {
-        QDir().mkpath(configRoot_.path() + QStringLiteral("/KDM"));
-        QSettings settings(configRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"),
-                           QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Directorio"), directory);
-        settings.sync();
-        ASSERT_EQ(settings.status(), QSettings::NoError);
-    }
+    void writeSettings(const QByteArray& content) { settings_.writeSettings(content); }
+    void storeDirectory(const QString& directory) { settings_.storeDirectory(directory); }
 
-    QTemporaryDir configRoot_;
     QTemporaryDir otherRoot_;
+    test::InstallDirectorySettings settings_{otherRoot_.path()};
     ScriptedDialogs dialogs_;
     ScopedDialogs guard_{dialogs_};
-
-private:
-    bool hadXdg_ = false;
-    QByteArray savedXdg_;
 };
 
 TEST_F(InstallDirectoryTest, ReadsTheDirectoryFromTheFirstConfigDirectory) {
@@ -71,7 +47,7 @@ TEST_F(InstallDirectoryTest, ReadsTheDirectoryFromTheFirstConfigDirectory) {
     writeFile(otherRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"),
               "[General]\nDirectorio=/elsewhere\n");
     EXPECT_EQ(SettingsFileSource::settingsFilePath(),
-              configRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"));
+              settings_.settingsFile());
     EXPECT_EQ(diraplicacion(), QStringLiteral("/opt/kdm/vertano 2021"));
     EXPECT_TRUE(dialogs_.calls().empty());
 }
@@ -81,7 +57,7 @@ TEST_F(InstallDirectoryTest, ReadsTheValueAfreshAtEveryCall) {
     EXPECT_EQ(diraplicacion(), QStringLiteral("/first"));
     writeSettings("[General]\nDirectorio=/second/longer\n");
     EXPECT_EQ(diraplicacion(), QStringLiteral("/second/longer"));
-    QFile::remove(configRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"));
+    QFile::remove(settings_.settingsFile());
     EXPECT_EQ(diraplicacion(), QString());
     EXPECT_EQ(dialogs_.texts(Kind::Message), QStringList{kMissingKeyMessage});
 }
@@ -95,7 +71,7 @@ TEST_F(InstallDirectoryTest, AbsentSettingsFileShowsTheMessageAtEveryCall) {
 }
 
 TEST_F(InstallDirectoryTest, DirectoryInPlaceOfTheSettingsFileCountsAsAbsent) {
-    ASSERT_TRUE(QDir().mkpath(configRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf")));
+    ASSERT_TRUE(QDir().mkpath(settings_.settingsFile()));
     EXPECT_EQ(diraplicacion(), QString());
     EXPECT_EQ(dialogs_.texts(Kind::Message), QStringList{kMissingKeyMessage});
 }

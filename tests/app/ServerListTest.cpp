@@ -1,6 +1,7 @@
 #include "app/ServerList.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/InstallDirectorySettings.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,33 +128,13 @@ TEST_F(ServerListTest, LargeBinaryFileGivesEveryLineCut) {
 
 class LoadServerListTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(config_.isValid());
-        ASSERT_TRUE(install_.isValid());
-        hadXdg_ = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-        savedXdg_ = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config_.path()));
-    }
-    void TearDown() override {
-        if (hadXdg_)
-            qputenv("XDG_CONFIG_DIRS", savedXdg_);
-        else
-            qunsetenv("XDG_CONFIG_DIRS");
-    }
-    void storeDirectory(const QString& directory) {
-        QDir().mkpath(config_.filePath(QStringLiteral("KDM")));
-        QSettings settings(config_.filePath(QStringLiteral("KDM/VERTano2021.conf")), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Directorio"), directory);
-    }
+    void SetUp() override { ASSERT_TRUE(install_.isValid()); }
+    void storeDirectory(const QString& directory) { settings_.storeDirectory(directory); }
 
-    QTemporaryDir config_;
+    test::InstallDirectorySettings settings_;
     QTemporaryDir install_;
     ScriptedDialogs dialogs_;
     ScopedDialogs guard_{dialogs_};
-
-private:
-    bool hadXdg_ = false;
-    QByteArray savedXdg_;
 };
 
 TEST_F(LoadServerListTest, ReadsServidoresCfgOfTheInstallationDirectory) {

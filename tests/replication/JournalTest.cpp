@@ -1,6 +1,7 @@
 #include "replication/Journal.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/InstallDirectorySettings.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Regional.h"
 
 #include <QDateTime>
@@ -23,11 +24,7 @@ const QString kMissingKeyMessage =
 class JournalTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(config_.isValid());
         ASSERT_TRUE(install_.isValid());
-        hadXdg_ = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-        savedXdg_ = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config_.path()));
         // A middle dot (0xB7 in the code page) shows that the regional texts are converted, not written as
         // UTF-8.
         regional::setOverride(
@@ -36,17 +33,9 @@ protected:
     }
     void TearDown() override {
         regional::setOverride(std::nullopt);
-        if (hadXdg_)
-            qputenv("XDG_CONFIG_DIRS", savedXdg_);
-        else
-            qunsetenv("XDG_CONFIG_DIRS");
     }
 
-    void storeDirectory(const QString& directory) {
-        QDir().mkpath(config_.filePath(QStringLiteral("KDM")));
-        QSettings settings(config_.filePath(QStringLiteral("KDM/VERTano2021.conf")), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Directorio"), directory);
-    }
+    void storeDirectory(const QString& directory) { settings_.storeDirectory(directory); }
 
     static QByteArray contents(const QString& path) {
         QFile file(path);
@@ -80,14 +69,10 @@ protected:
         return line.mid(secondComma + 1, line.size() - secondComma - 3).toStdString();
     }
 
-    QTemporaryDir config_;
+    test::InstallDirectorySettings settings_;
     QTemporaryDir install_;
     ScriptedDialogs dialogs_;
     ScopedDialogs guard_{dialogs_};
-
-private:
-    bool hadXdg_ = false;
-    QByteArray savedXdg_;
 };
 
 TEST_F(JournalTest, FirstLineCreatesTheAuditJournal) {
@@ -180,7 +165,7 @@ TEST_F(JournalTest, UnwritableLocationLosesTheLineSilently) {
 }
 
 TEST_F(JournalTest, MissingSettingsFileShowsTheMessageForEveryLine) {
-    QFile::remove(config_.filePath(QStringLiteral("KDM/VERTano2021.conf")));
+    settings_.removeSettings();
     // Without a directory the journal goes to the root; leave the root as it was found.
     const QString rootJournal = QDir::rootPath() + QStringLiteral("errortarnelo.txt");
     const bool existed = QFile::exists(rootJournal);

@@ -1,6 +1,6 @@
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "replication/PendingEvents.h"
-#include "replication/Principal.h"
+#include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -31,15 +31,15 @@ protected:
             "'');"
             "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (6, '003', 2291, "
             "'A-6');");
-        principal = std::make_unique<Principal>();
-        principal->DBEnvio.setParameter("Database", origin->location());
+        session = std::make_unique<ReplicationSession>();
+        session->origin().setParameter("Database", origin->location());
         // The destination connection points nowhere: the list must not depend on it.
-        principal->DBCia.setParameter("Database", origin->directory() + "/nowhere.fdb");
+        session->destination().setParameter("Database", origin->directory() + "/nowhere.fdb");
     }
 
     // "id:type name" of every listed row, in the order shown.
     static std::vector<std::string> listed(PendingEvents& p) {
-        StagedDataset& list = p.CErroresenv;
+        StagedDataset& list = p.list();
         const int id = list.fieldByName("RPEV_ID").index();
         const int name = list.fieldByName("NomTipo").index();
         std::vector<std::string> out;
@@ -51,7 +51,7 @@ protected:
     }
 
     std::unique_ptr<TestDatabase> origin;
-    std::unique_ptr<Principal> principal;
+    std::unique_ptr<ReplicationSession> session;
     ScriptedDialogs desktop;
     ScopedDialogs scope{desktop};
 };
@@ -59,18 +59,18 @@ protected:
 } // namespace
 
 TEST_F(PendingEventsTest, ListsPendingPriceEventsWithTheirTypeNames) {
-    PendingEvents pending(*principal);
+    PendingEvents pending(*session);
     pending.open();
     EXPECT_EQ(listed(pending), (std::vector<std::string>{"1:PRECIO", "4:DESCUENTO", "5:", "6:"}));
-    EXPECT_EQ(pending.CErroresenv.fieldByName("RPEV_CODIGO").displayName(), "C\xf3" "digo");
-    EXPECT_EQ(pending.CErroresenv.fieldByName("NomTipo").displayName(), "Tipo doc");
-    EXPECT_FALSE(principal->DBCia.isOpen());
+    EXPECT_EQ(pending.list().fieldByName("RPEV_CODIGO").displayName(), "C\xf3" "digo");
+    EXPECT_EQ(pending.list().fieldByName("NomTipo").displayName(), "Tipo doc");
+    EXPECT_FALSE(session->destination().isOpen());
 }
 
 TEST_F(PendingEventsTest, DeleteAsksFirstAndKeepsThePosition) {
-    PendingEvents pending(*principal);
+    PendingEvents pending(*session);
     pending.open();
-    pending.CErroresenv.setRecNo(2); // event 4, whose code holds a quote
+    pending.list().setRecNo(2); // event 4, whose code holds a quote
 
     desktop.setNextConfirm(false);
     EXPECT_FALSE(pending.deleteCurrent());
@@ -84,13 +84,13 @@ TEST_F(PendingEventsTest, DeleteAsksFirstAndKeepsThePosition) {
     EXPECT_TRUE(pending.deleteCurrent());
     EXPECT_EQ(origin->scalar("select count(*) from REPLICA_EVENTOS where RPEV_ID = 4"), "0");
     EXPECT_EQ(listed(pending), (std::vector<std::string>{"1:PRECIO", "5:", "6:"}));
-    EXPECT_EQ(pending.CErroresenv.recNo(), 2) << "the same ordinal position stays current";
-    EXPECT_EQ(pending.CErroresenv.fieldByName("RPEV_ID").AsInteger(), 5);
+    EXPECT_EQ(pending.list().recNo(), 2) << "the same ordinal position stays current";
+    EXPECT_EQ(pending.list().fieldByName("RPEV_ID").AsInteger(), 5);
 }
 
 TEST_F(PendingEventsTest, DeleteOnAnEmptyListDoesNothing) {
     origin->run("delete from REPLICA_EVENTOS");
-    PendingEvents pending(*principal);
+    PendingEvents pending(*session);
     pending.open();
     EXPECT_FALSE(pending.deleteCurrent());
     EXPECT_TRUE(desktop.calls().empty());

@@ -6,10 +6,14 @@
 
 #include "access/Scramble.h"
 #include "db/AnsiCodec.h"
-#include "app/ScriptedDialogs.h"
 #include "db/Regional.h"
 #include "db/SqlLiteral.h"
-#include "replication/Principal.h"
+#include "replication/CompanyList.h"
+#include "replication/DestinationList.h"
+#include "replication/ReplicationSession.h"
+#include "replication/SendRun.h"
+#include "support/InstallDirectorySettings.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
 #include <QByteArray>
@@ -34,35 +38,20 @@ inline std::string adminPassword() {
     return p ? p : "";
 }
 
-// The suite's installation directory, stored in <XDG_CONFIG_DIRS>/KDM/VERTano2021.conf for the life of the
-// object; the previous XDG_CONFIG_DIRS comes back afterwards.
+// The suite's installation directory in a temporary directory, named by the settings file for the life of the
+// object.
 class Installation {
 public:
-    Installation() {
-        hadXdg_ = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-        savedXdg_ = qgetenv("XDG_CONFIG_DIRS");
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(config_.path()));
-        storeDirectory(install_.path());
-    }
-    ~Installation() {
-        if (hadXdg_)
-            qputenv("XDG_CONFIG_DIRS", savedXdg_);
-        else
-            qunsetenv("XDG_CONFIG_DIRS");
-    }
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
+    Installation() { storeDirectory(install_.path()); }
 
     QString directory() const { return install_.path(); }
-    QString settingsFile() const { return config_.filePath(QStringLiteral("KDM/VERTano2021.conf")); }
+    QString settingsFile() const { return settings_.settingsFile(); }
 
     void storeDirectory(const QString& directory) {
         directory_ = directory;
-        QDir().mkpath(config_.filePath(QStringLiteral("KDM")));
-        QSettings settings(settingsFile(), QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Directorio"), directory);
+        settings_.storeDirectory(directory);
     }
-    void removeSettings() { QFile::remove(settingsFile()); }
+    void removeSettings() { settings_.removeSettings(); }
 
     // The journals in the directory stored last.
     QString auditPath() const { return directory_ + QStringLiteral("/TARNELO.TXT"); }
@@ -105,11 +94,9 @@ public:
     }
 
 private:
-    QTemporaryDir config_;
+    InstallDirectorySettings settings_;
     QTemporaryDir install_;
     QString directory_;
-    bool hadXdg_ = false;
-    QByteArray savedXdg_;
 };
 
 // The parts of the main window a send run touches, recorded.
@@ -289,12 +276,12 @@ protected:
 
     // Logs in to the origin's server string and performs "Conectar" for company 001.
     void connect() {
-        p_.loginState = LoginState{origin_->directory(), "SYSDBA", ScrambleText(adminPassword())};
-        p_.setCompanyKey(std::string("001"));
-        p_.Conectar();
+        session_.loginState() = LoginState{origin_->directory(), "SYSDBA", ScrambleText(adminPassword())};
+        destinationList_.setCompanyKey(std::string("001"));
+        destinationList_.connectOrigin();
     }
 
-    Principal::RunOutcome run() { return p_.SendRun(view_); }
+    RunOutcome run() { return SendRun(session_, view_).run(); }
 
     QStringList boxes() const { return dialogs_.texts(ScriptedDialogs::Kind::Error); }
     QStringList messages() const { return dialogs_.texts(ScriptedDialogs::Kind::Message); }
@@ -305,7 +292,9 @@ protected:
     std::unique_ptr<TestDatabase> origin_;
     std::vector<std::unique_ptr<TestDatabase>> destinations_;
     // Declared after the databases: its connections close before the database files go.
-    Principal p_;
+    ReplicationSession session_;
+    CompanyList companies_{session_.companies()};
+    DestinationList destinationList_{session_};
     RecordingView view_;
 
 private:

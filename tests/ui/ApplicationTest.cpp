@@ -1,6 +1,6 @@
 #include "ui/Application.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
 #include "ui/QtDialogs.h"
 #include "ui/Tfaccesopr.h"

@@ -1,8 +1,8 @@
 #include "ui/EventGrid.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Regional.h"
-#include "replication/Principal.h"
+#include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/CustomFilterDialog.h"
@@ -66,10 +66,10 @@ protected:
         setFailureHandler(&Tfaccesopr::ENoManejada);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
-        principal = std::make_unique<Principal>();
-        principal->DBEnvio.setParameter("Database", origin->location());
-        principal->DBCia.setParameter("Database", origin->directory() + "/nowhere.fdb");
-        window = std::make_unique<Tfpendientespr>(*principal);
+        session = std::make_unique<ReplicationSession>();
+        session->origin().setParameter("Database", origin->location());
+        session->destination().setParameter("Database", origin->directory() + "/nowhere.fdb");
+        window = std::make_unique<Tfpendientespr>(*session);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -80,13 +80,13 @@ protected:
 
     void TearDown() override {
         window.reset();
-        principal.reset();
+        session.reset();
         setFailureHandler({});
         regional::setOverride(std::nullopt);
     }
 
     EventGrid& grid() { return *window->DBGridEh1; }
-    StagedDataset& list() { return window->pending.CErroresenv; }
+    StagedDataset& list() { return window->pending.list(); }
 
     Ids shownIds() {
         const int id = list().fieldByName("RPEV_ID").index();
@@ -128,7 +128,7 @@ protected:
     }
 
     std::unique_ptr<TestDatabase> origin;
-    std::unique_ptr<Principal> principal;
+    std::unique_ptr<ReplicationSession> session;
     std::unique_ptr<Tfpendientespr> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
@@ -577,11 +577,11 @@ TEST(EventGridModelTest, NumbersAreRightAlignedAndTextsLeft) {
         regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
     TestDatabase origin({"company.sql"});
     origin.run(listScript);
-    Principal principal;
-    principal.DBEnvio.setParameter("Database", origin.location());
-    PendingEvents pending(principal);
+    ReplicationSession session;
+    session.origin().setParameter("Database", origin.location());
+    PendingEvents pending(session);
     pending.open();
-    EventGridModel model(pending.CErroresenv, {{"RPEV_ID", QStringLiteral("Id"), 40, {}},
+    EventGridModel model(pending.list(), {{"RPEV_ID", QStringLiteral("Id"), 40, {}},
                                                {"RPEV_CODIGO", QStringLiteral("C"), 40, {}}});
     EXPECT_EQ(model.alignment(0), GridAlignment::Right);
     EXPECT_EQ(model.alignment(1), GridAlignment::Left);

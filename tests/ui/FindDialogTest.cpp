@@ -1,8 +1,8 @@
 #include "ui/FindDialog.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Regional.h"
-#include "replication/Principal.h"
+#include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
@@ -54,9 +54,9 @@ protected:
         setFailureHandler(&Tfaccesopr::ENoManejada);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
-        principal = std::make_unique<Principal>();
-        principal->DBEnvio.setParameter("Database", origin->location());
-        window = std::make_unique<Tfpendientespr>(*principal);
+        session = std::make_unique<ReplicationSession>();
+        session->origin().setParameter("Database", origin->location());
+        window = std::make_unique<Tfpendientespr>(*session);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->activationPending(); }));
@@ -65,7 +65,7 @@ protected:
 
     void TearDown() override {
         window.reset();
-        principal.reset();
+        session.reset();
         setFailureHandler({});
     }
 
@@ -96,7 +96,7 @@ protected:
     Cell at() { return Cell{grid().currentRow(), grid().currentColumn()}; }
 
     std::unique_ptr<TestDatabase> origin;
-    std::unique_ptr<Principal> principal;
+    std::unique_ptr<ReplicationSession> session;
     std::unique_ptr<Tfpendientespr> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};

@@ -38,21 +38,11 @@ Installation::Installation(TestDatabase::Route route)
                                               "datos/general.fdb", directory());
     general_->run("INSERT INTO USUARIO (USUA_COD, USUA_NOMBRE) VALUES ('SYSDBA', 'Administrador')");
 
-    QDir(dir_->path()).mkpath(QStringLiteral("xdg/KDM"));
-    writeFile(dir_->path() + "/xdg/KDM/VERTano2021.conf",
-              "[General]\nDirectorio=" + dir_->path().toUtf8() + "\n");
     writeFile(dir_->path() + "/SERVIDORES.cfg", QByteArray::fromStdString(server()) + "\r\n");
-
-    hadConfigDirs_ = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-    previousConfigDirs_ = qgetenv("XDG_CONFIG_DIRS");
-    qputenv("XDG_CONFIG_DIRS", (dir_->path() + "/xdg").toLocal8Bit());
+    settings_.storeDirectory(dir_->path());
 }
 
 Installation::~Installation() {
-    if (hadConfigDirs_)
-        qputenv("XDG_CONFIG_DIRS", previousConfigDirs_);
-    else
-        qunsetenv("XDG_CONFIG_DIRS");
     companies_.clear();
     general_.reset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/InstallDirectorySettings.h"
 #include "support/TestDatabase.h"
 
 #include <QByteArray>
@@ -49,8 +50,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<TestDatabase> general_;
     std::map<std::string, std::unique_ptr<TestDatabase>> companies_;
-    QByteArray previousConfigDirs_;
-    bool hadConfigDirs_ = false;
+    InstallDirectorySettings settings_;
     int events_ = 0;
 };
 

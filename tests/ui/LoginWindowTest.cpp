@@ -1,6 +1,6 @@
 #include "Installation.h"
-#include "app/ScriptedDialogs.h"
-#include "replication/Principal.h"
+#include "support/ScriptedDialogs.h"
+#include "replication/ReplicationSession.h"
 #include "ui/Application.h"
 #include "ui/Tfaccesopr.h"
 
@@ -25,7 +25,7 @@ class LoginWindowTest : public testing::Test {
 protected:
     LoginWindowTest() {
         setFailureHandler(&Tfaccesopr::ENoManejada);
-        window = std::make_unique<Tfaccesopr>(principal.DbGeneraldes, principal.loginState);
+        window = std::make_unique<Tfaccesopr>(session.general(), session.loginState());
     }
 
     void showActive() {
@@ -51,7 +51,7 @@ protected:
     Installation site;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
-    Principal principal;
+    ReplicationSession session;
     std::unique_ptr<Tfaccesopr> window;
 };
 
@@ -80,15 +80,15 @@ TEST_F(LoginWindowTest, F2LogsInOnlyWithoutShiftCtrlOrAlt) {
         QTest::keyClick(window->TUsuades, Qt::Key_F2, held);
         EXPECT_TRUE(window->isVisible());
         EXPECT_EQ(window->result(), QDialog::Rejected);
-        EXPECT_EQ(principal.loginState.user, "");
-        EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+        EXPECT_EQ(session.loginState().user, "");
+        EXPECT_FALSE(session.general().isOpen());
     }
     QTest::keyClick(window->TClavedes, Qt::Key_F2);
     EXPECT_EQ(window->result(), QDialog::Accepted);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(principal.DbGeneraldes.isOpen());
-    EXPECT_EQ(principal.loginState.user, "SYSDBA");
-    EXPECT_EQ(principal.loginState.server, site.server());
+    EXPECT_TRUE(session.general().isOpen());
+    EXPECT_EQ(session.loginState().user, "SYSDBA");
+    EXPECT_EQ(session.loginState().server, site.server());
     EXPECT_FALSE(window->Panel2->isVisible());
     EXPECT_TRUE(desktop.calls().empty());
 }
@@ -104,7 +104,7 @@ TEST_F(LoginWindowTest, EnterMovesRoundTheThreeBoxesAndNeverLogsIn) {
     QTest::keyClick(window->ServidorDes->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(focused(), window->TUsuades);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+    EXPECT_FALSE(session.general().isOpen());
     EXPECT_EQ(window->ServidorDes->count(), 1); // Enter adds nothing to the server list
     EXPECT_TRUE(desktop.calls().empty());
 }
@@ -121,7 +121,7 @@ TEST_F(LoginWindowTest, AFailedLoginByTheButtonShowsTheTranslationAndKeepsTheWin
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
     EXPECT_EQ(focused(), window->TClavedes);
-    EXPECT_EQ(principal.loginState.server, "");
+    EXPECT_EQ(session.loginState().server, "");
 }
 
 TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {
@@ -129,7 +129,7 @@ TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {
     window->TUsuades->setText(QStringLiteral("SYSDBA"));
     QTest::keyClick(window->TUsuades, Qt::Key_E, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->result() == QDialog::Accepted; }));
-    EXPECT_EQ(principal.loginState.user, "SYSDBA");
+    EXPECT_EQ(session.loginState().user, "SYSDBA");
 }
 
 TEST_F(LoginWindowTest, EscWithShiftCtrlOrAltDoesNothing) {
@@ -144,7 +144,7 @@ TEST_F(LoginWindowTest, EscEndsTheProcess) {
     showActive();
     EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->TUsuades, Qt::Key_Escape); }), 0);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_FALSE(principal.DbGeneraldes.isOpen());
+    EXPECT_FALSE(session.general().isOpen());
 }
 
 TEST_F(LoginWindowTest, AltSEndsTheProcess) {
@@ -167,13 +167,13 @@ TEST_F(LoginWindowTest, ShownModallyItIsAcceptedOnlyByASuccessfulLogin) {
     EXPECT_EQ(window->exec(), QDialog::Accepted);
     EXPECT_TRUE(openAfterFailure);
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
-    EXPECT_EQ(principal.loginState.user, "SYSDBA");
+    EXPECT_EQ(session.loginState().user, "SYSDBA");
 }
 
 TEST_F(LoginWindowTest, ClosedWithoutALoginItIsNotAccepted) {
     QTimer::singleShot(0, window.get(), [&] { window->close(); });
     EXPECT_EQ(window->exec(), QDialog::Rejected);
-    EXPECT_EQ(principal.loginState.server, "");
+    EXPECT_EQ(session.loginState().server, "");
 }
 
 // The server's own refusals, as the operator reads them.
@@ -184,8 +184,8 @@ TEST(LoginThroughTheServer, FailuresAreShownTranslated) {
     ScriptedDialogs desktop;
     ScopedDialogs scoped(desktop);
     setFailureHandler(&Tfaccesopr::ENoManejada);
-    Principal principal;
-    Tfaccesopr window(principal.DbGeneraldes, principal.loginState);
+    ReplicationSession session;
+    Tfaccesopr window(session.general(), session.loginState());
     window.show();
 
     auto attempt = [&](const QString& server, const QString& password) {

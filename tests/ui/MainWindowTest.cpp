@@ -1,5 +1,5 @@
 #include "Installation.h"
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
 #include "ui/FindDialog.h"
 #include "ui/Application.h"
@@ -78,12 +78,12 @@ protected:
 
     // Logs in and connects as the operator would, without the modal login window.
     void connectByHand(Tfprincipalpr& window, const std::string& company = "001") {
-        Tfaccesopr login(window.principal().DbGeneraldes, window.principal().loginState);
+        Tfaccesopr login(window.session().general(), window.session().loginState());
         login.ServidorDes->setEditText(QString::fromStdString(site.install.server()));
         login.TUsuades->setText(QStringLiteral("SYSDBA"));
         login.TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
         login.SpeedButton1Click();
-        window.setSerDes1(QString::fromStdString(window.principal().loginState.server));
+        window.setSerDes1(QString::fromStdString(window.session().loginState().server));
         window.setCompanyKey(company);
         window.AdvGlowButton2Click();
     }
@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, TheFiveArgumentsLogInConnectAndSendWithoutShowingTheLogin
     EXPECT_EQ(window.SerDes1->text(), QString::fromStdString(site.install.server()));
     EXPECT_EQ(window.LCiaDes->currentText(), QStringLiteral("Casa matriz"));
     EXPECT_TRUE(window.CkError->isChecked());
-    EXPECT_TRUE(window.principal().DBEnvio.isOpen());
+    EXPECT_TRUE(window.session().origin().isOpen());
     EXPECT_EQ(window.destinationRows().rowCount(), 1);
 
     // The list's event was applied and stamped; with "No reintentar errores" the failed one was not read.
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, ACompanyMissingFromTheListIsConnectedButNotSentFrom) {
     site.install.company("004");
     Tfprincipalpr window(StartArguments::fromCommandLine(site.arguments(QStringLiteral("004"), {})));
     start(window);
-    EXPECT_TRUE(window.principal().DBEnvio.isOpen());
+    EXPECT_TRUE(window.session().origin().isOpen());
     EXPECT_EQ(window.LCiaDes->currentText(), QString());
     EXPECT_EQ(desktop.texts(Kind::Message),
               QStringList{QStringLiteral("Debe indicar las compañías origen y destino.")});
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, AFailedLoginAbandonsTheUnattendedStartAndLeavesTheWindowO
     EXPECT_FALSE(window.loginWindow()->isVisible());
     EXPECT_EQ(window.SerDes1->text(), QString());
     EXPECT_FALSE(window.CkError->isChecked());
-    EXPECT_FALSE(window.principal().DBEnvio.isOpen());
+    EXPECT_FALSE(window.session().origin().isOpen());
     EXPECT_FALSE(window.Timer1->isActive());
     EXPECT_FALSE(site.stamped(site.listEvent));
 
@@ -178,7 +178,7 @@ TEST_F(MainWindowTest, AFailedConnectAbandonsTheSend) {
                                     QString::fromStdString(site.install.directory()) +
                                     QStringLiteral("/datos/005/vertano.fdb"));
     EXPECT_TRUE(window.CkError->isChecked());
-    EXPECT_FALSE(window.principal().DBEnvio.isOpen());
+    EXPECT_FALSE(window.session().origin().isOpen());
     EXPECT_FALSE(window.Timer1->isActive());
     EXPECT_EQ(site.startLines(), 0);
     EXPECT_TRUE(window.isVisible());
@@ -202,16 +202,16 @@ TEST_F(MainWindowTest, InteractiveStartShowsTheLoginModallyAndThenTheCompanies) 
     start(window);
     EXPECT_TRUE(loginWasModal);
     EXPECT_EQ(window.SerDes1->text(), QString::fromStdString(site.install.server()));
-    EXPECT_EQ(window.principal().loginState.user, "SYSDBA");
+    EXPECT_EQ(window.session().loginState().user, "SYSDBA");
     EXPECT_EQ(window.LCiaDes->count(), 2);
     EXPECT_EQ(window.LCiaDes->currentIndex(), -1);
-    EXPECT_FALSE(window.principal().DBEnvio.isOpen());
+    EXPECT_FALSE(window.session().origin().isOpen());
     EXPECT_FALSE(window.Timer1->isActive());
 
     // The operator picks the origin company in the selector.
     window.LCiaDes->setCurrentIndex(0);
     emit window.LCiaDes->activated(0);
-    EXPECT_EQ(window.principal().companyKey(), std::optional<std::string>("001"));
+    EXPECT_EQ(window.destinations().companyKey(), std::optional<std::string>("001"));
     EXPECT_EQ(window.originCompanyText(), QStringLiteral("Casa matriz"));
 }
 
@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, NothingActsUnderARunningSend) {
     bool closedDuringRun = true;
     int ticks = 0;
     QTimer::singleShot(0, &window, [&] {
-        ASSERT_TRUE(window.principal().running());
+        ASSERT_TRUE(window.session().sendInProgress());
         window.SpeedButton1->click();
         window.Timer1Timer();
         ++ticks;
@@ -411,18 +411,18 @@ TEST_F(MainWindowTest, ARequiredFieldLeftEmptyIsReportedByTheErrorCaptureAndTheR
               QStringList{QStringLiteral("Los campos RPPR_ID, RPPR_COD,  son obligatorios.")});
     EXPECT_TRUE(desktop.texts(Kind::Message).isEmpty());
     EXPECT_EQ(rows.currentRow(), inserted);
-    EXPECT_EQ(window.principal().Creplicac.state(), DatasetState::Insert);
+    EXPECT_EQ(window.session().destinationList().state(), DatasetState::Insert);
 }
 
 TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
     Tfprincipalpr window;
     connectByHand(window);
-    window.principal().Creplicac.insert();
-    window.principal().Creplicac.fieldByName("RPPR_ID").setAsInteger(9);
-    window.principal().Creplicac.fieldByName("RPPR_NOMBRE").setAsString("Sucursal Oeste");
-    window.principal().Creplicac.fieldByName("RPPR_COD").setAsString("009");
-    window.principal().Creplicac.post();
-    window.principal().Creplicac.first();
+    window.session().destinationList().insert();
+    window.session().destinationList().fieldByName("RPPR_ID").setAsInteger(9);
+    window.session().destinationList().fieldByName("RPPR_NOMBRE").setAsString("Sucursal Oeste");
+    window.session().destinationList().fieldByName("RPPR_COD").setAsString("009");
+    window.session().destinationList().post();
+    window.session().destinationList().first();
     QCoreApplication::processEvents();
     window.DBGridEh1->setCurrentIndex(window.DBGridEh1->datasetModel().index(0, 1));
 
@@ -439,7 +439,7 @@ TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
     emit window.DBGridEh1->findRequested(); // what Ctrl+F in the grid sends
     EXPECT_TRUE(ran) << "the find dialog opens over the grid";
     QCoreApplication::processEvents();
-    EXPECT_EQ(window.principal().Creplicac.fieldByName("RPPR_NOMBRE").AsString(), "Sucursal Oeste");
+    EXPECT_EQ(window.session().destinationList().fieldByName("RPPR_NOMBRE").AsString(), "Sucursal Oeste");
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "ui/Tfpendientespr.h"
 
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Regional.h"
-#include "replication/Principal.h"
+#include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
@@ -137,22 +137,22 @@ protected:
         for (const Event& e : events)
             script += insertOf(e);
         origin->run(script);
-        principal = std::make_unique<Principal>();
-        principal->DBEnvio.setParameter("Database", origin->location());
+        session = std::make_unique<ReplicationSession>();
+        session->origin().setParameter("Database", origin->location());
         // The list is read over the origin connection alone.
-        principal->DBCia.setParameter("Database", origin->directory() + "/nowhere.fdb");
+        session->destination().setParameter("Database", origin->directory() + "/nowhere.fdb");
     }
 
     void TearDown() override {
         window.reset();
-        principal.reset();
+        session.reset();
         setFailureHandler({});
         regional::setOverride(std::nullopt);
     }
 
     // Makes the window, shows it and lets its activation read the list.
     Tfpendientespr& open() {
-        window = std::make_unique<Tfpendientespr>(*principal);
+        window = std::make_unique<Tfpendientespr>(*session);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -165,7 +165,7 @@ protected:
 
     // The ids of the rows the grid shows, top to bottom.
     std::vector<int> shownIds() {
-        StagedDataset& list = window->pending.CErroresenv;
+        StagedDataset& list = window->pending.list();
         const int id = list.fieldByName("RPEV_ID").index();
         std::vector<int> ids;
         for (int r = 0; r < grid().rows().rowCount(); ++r)
@@ -177,7 +177,7 @@ protected:
         const int row = grid().currentRow();
         if (row < 0)
             return -1;
-        StagedDataset& list = window->pending.CErroresenv;
+        StagedDataset& list = window->pending.list();
         return static_cast<int>(list.valueAt(row, list.fieldByName("RPEV_ID").index()).asInteger());
     }
 
@@ -194,7 +194,7 @@ protected:
     }
 
     std::unique_ptr<TestDatabase> origin;
-    std::unique_ptr<Principal> principal;
+    std::unique_ptr<ReplicationSession> session;
     std::unique_ptr<Tfpendientespr> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
@@ -315,7 +315,7 @@ TEST_F(PendingWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
     EXPECT_FALSE(grid().filterRowVisible());
     EXPECT_LT(grid().titles().sizeHint().height(), withFilterRow);
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 5, 6}));
-    EXPECT_EQ(w.pending.CErroresenv.filterText(), " [RPEV_ERROR] IS NULL");
+    EXPECT_EQ(w.pending.list().filterText(), " [RPEV_ERROR] IS NULL");
 
     w.ckfiltro->click();
     EXPECT_EQ(grid().filterRow().text("RPEV_ERROR"), QStringLiteral("=Null"));
@@ -404,7 +404,7 @@ TEST_F(PendingWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt
 }
 
 TEST_F(PendingWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
-    principal->DBEnvio.setParameter("Database", origin->directory() + "/missing.fdb");
+    session->origin().setParameter("Database", origin->directory() + "/missing.fdb");
     open();
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
     EXPECT_TRUE(window->isVisible());

@@ -1,7 +1,7 @@
 #include "ui/grid/ExportClipboard.h"
 
 #include "GridTestList.h"
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "GridTestList.h"
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/grid/ExportSave.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "ui/grid/ExportSave.h"
 
 #include "GridTestList.h"
-#include "app/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
 
 #include <QDir>
