@@ -84,11 +84,11 @@ ParameterList companyList(const char* database, const char* dialect) {
 
 } // namespace
 
-ParameterList storedParametersDBEnvio() { return companyList("C:\\vertano2021\\sop\\vertano.fdb", "3"); }
+ParameterList storedOriginParameters() { return companyList("C:\\vertano2021\\sop\\vertano.fdb", "3"); }
 
-ParameterList storedParametersDBCia() { return companyList("c:\\vertano2021\\sop\\vertano.fdb", "1"); }
+ParameterList storedDestinationParameters() { return companyList("c:\\vertano2021\\sop\\vertano.fdb", "1"); }
 
-ParameterList storedParametersDbGeneraldes() {
+ParameterList storedGeneralParameters() {
     return ParameterList({"user_name=SYSDBA", "password=" + defaultPassword()});
 }
 

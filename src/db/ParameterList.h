@@ -28,9 +28,9 @@ private:
 
 // The lists the three connections start with. The administrator password comes from the
 // environment (ISC_PASSWORD), never from the program.
-ParameterList storedParametersDBEnvio();
-ParameterList storedParametersDBCia();
-ParameterList storedParametersDbGeneraldes();
+ParameterList storedOriginParameters();
+ParameterList storedDestinationParameters();
+ParameterList storedGeneralParameters();
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 std::string toLowerAscii(std::string_view s);

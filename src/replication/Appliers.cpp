@@ -1,7 +1,10 @@
 #include "replication/Appliers.h"
 
 #include "replication/EventTypes.h"
-#include "replication/Principal.h"
+#include "db/Query.h"
+#include "db/SqlLiteral.h"
+#include "db/StagedDataset.h"
+#include "replication/ReplicationEvent.h"
 
 #include <array>
 #include <functional>
@@ -99,101 +102,96 @@ void runDelete(StagedDataset& dest, const std::string& statement) {
 
 // Types 101, 126, 1125 and 1126: the first origin row, copied into the first destination row or a new one.
 
-bool copyFirstRow(Principal& p, const std::string& originSelect, const std::function<std::string()>& destinationSelect,
+bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect, const std::function<std::string()>& destinationSelect,
                   const std::function<void()>& copyColumns) {
-    openOrigin(p.Qcopiades, originSelect);
-    if (p.Qcopiades.isEmpty()) {
-        p.Qcopiades.close();
+    openOrigin(t.origin, originSelect);
+    if (t.origin.isEmpty()) {
+        t.origin.close();
         return false;
     }
-    openDestination(p.CDestino, destinationSelect());
+    openDestination(t.destination, destinationSelect());
     copyColumns();
-    const bool refused = postAndApply(p.CDestino);
-    p.CDestino.close();
-    p.Qcopiades.close();
+    const bool refused = postAndApply(t.destination);
+    t.destination.close();
+    t.origin.close();
     return refused;
 }
 
 // Types 229 and 2291: every origin row, each into the first destination row of the event's key.
-bool copyEveryRow(Principal& p, const std::string& originSelect, const std::string& destinationSelect) {
+bool copyEveryRow(const ApplyTarget& t, const std::string& originSelect, const std::string& destinationSelect) {
     bool refused = false;
-    p.Qcopiades.clear();
-    p.Qcopiades.add(originSelect);
-    p.Qcopiades.open();
-    while (!p.Qcopiades.eof()) {
-        openDestination(p.CDestino, destinationSelect);
-        copyByPosition(p.Qcopiades, p.CDestino);
-        if (postAndApply(p.CDestino))
+    t.origin.clear();
+    t.origin.add(originSelect);
+    t.origin.open();
+    while (!t.origin.eof()) {
+        openDestination(t.destination, destinationSelect);
+        copyByPosition(t.origin, t.destination);
+        if (postAndApply(t.destination))
             refused = true;
-        p.CDestino.close();
-        p.Qcopiades.next();
+        t.destination.close();
+        t.origin.next();
     }
-    p.Qcopiades.close();
+    t.origin.close();
     return refused;
 }
 
 } // namespace
 
-bool applyEvent(Principal& p, long long type) {
-    StagedDataset& ev = p.CEventos;
-    const std::string letter = ev.fieldByName("RPEV_OPER").AsString();
-    const std::string code = sqlTextLiteral(ev.fieldByName("RPEV_CODIGO").AsString());
-    const std::string id = ev.fieldByName("RPEV_IDDOC").AsString();
-    const EventAction action = actionFor(type, letter);
+bool applyEvent(const ApplyTarget& t) {
+    const ReplicationEvent& ev = t.event;
+    const std::string code = sqlTextLiteral(ev.code);
+    const std::string& id = ev.document;
+    const EventAction action = actionFor(ev.type, ev.letter);
     if (action == EventAction::PassOver)
         return false;
 
-    switch (type) {
+    switch (ev.type) {
     case ArticleEvent:
-        return copyFirstRow(
-            p, "select * from articulo where arti_cod = " + code,
+        return copyFirstRow(t, "select * from articulo where arti_cod = " + code,
             [&] { return "SELECT * FROM ARTICULO WHERE ARTI_COD = " + code; },
-            [&] { copyByName(p.Qcopiades, p.CDestino, kArticleColumns); });
+            [&] { copyByName(t.origin, t.destination, kArticleColumns); });
     case ArticlePriceEvent:
         if (action == EventAction::Delete) {
-            runDelete(p.CDestino, "DELETE from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id);
+            runDelete(t.destination, "DELETE from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id);
             return false;
         }
-        return copyFirstRow(
-            p, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
+        return copyFirstRow(t, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
             [&] {
                 return "SELECT * from PRECIOS_ARTICULO where arti_cod = " + code +
-                       " AND LIPR_COD = " + sqlTextLiteral(p.Qcopiades.field(0).AsString());
+                       " AND LIPR_COD = " + sqlTextLiteral(t.origin.field(0).AsString());
             },
-            [&] { copyByName(p.Qcopiades, p.CDestino, kPriceColumns); });
+            [&] { copyByName(t.origin, t.destination, kPriceColumns); });
     case FuturePriceListEvent:
         if (action == EventAction::Delete) {
-            runDelete(p.CDestino, "DELETE from PRECIOS_FUTUROS where PRFU_ID = " + id);
+            runDelete(t.destination, "DELETE from PRECIOS_FUTUROS where PRFU_ID = " + id);
             return false;
         }
-        return copyFirstRow(
-            p, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
+        return copyFirstRow(t, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
             [&] { return "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id; },
-            [&] { copyByPosition(p.Qcopiades, p.CDestino); });
+            [&] { copyByPosition(t.origin, t.destination); });
     case FuturePriceLineEvent:
         if (action == EventAction::Delete) {
-            runDelete(p.CDestino, "DELETE from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
+            runDelete(t.destination, "DELETE from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
                                       " and prfu_id = " + id);
             return false;
         }
-        return copyFirstRow(
-            p, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
+        return copyFirstRow(t, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
             [&] { return "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " AND PRFU_ID = " + id; },
-            [&] { copyByPosition(p.Qcopiades, p.CDestino); });
+            [&] { copyByPosition(t.origin, t.destination); });
     case DiscountEvent:
         if (action == EventAction::Delete) {
-            runDelete(p.CDestino, "DELETE from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
+            runDelete(t.destination, "DELETE from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
             return false;
         }
-        return copyEveryRow(p, "select * from DESCUENTOS_PRECIOS where DCTP_ID = " + id,
+        return copyEveryRow(t, "select * from DESCUENTOS_PRECIOS where DCTP_ID = " + id,
                             "SELECT * from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
     case DiscountLineEvent:
         if (action == EventAction::Delete) {
-            runDelete(p.CDestino,
+            runDelete(t.destination,
                       "DELETE from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
             return false;
         }
-        return copyEveryRow(p,
+        return copyEveryRow(t,
                             "select * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code,
                             "SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
     default:

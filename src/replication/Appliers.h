@@ -2,10 +2,20 @@
 
 namespace envio {
 
-class Principal;
+class Query;
+class StagedDataset;
+struct ReplicationEvent;
 
-// Carries the current event of the event list (CEventos) from the origin into the current destination.
-// Returns true when the destination refused rows (the event must stay pending).
-bool applyEvent(Principal& p, long long type);
+// What an applier works on: the origin query that reads the changed rows, the destination staged dataset
+// that writes them, and the event.
+struct ApplyTarget {
+    Query& origin;
+    StagedDataset& destination;
+    const ReplicationEvent& event;
+};
+
+// Carries the event's change from the origin into the destination. Returns true when the destination refused
+// rows (the event must stay pending). On return the origin query and the destination dataset are closed.
+bool applyEvent(const ApplyTarget& target);
 
 } // namespace envio

@@ -5,7 +5,7 @@
 
 namespace envio {
 
-class Principal;
+class ReplicationSession;
 
 // The pending-events list of the operator without its window: the price events not replicated yet, the
 // names of their types, and the deletion of one event.
@@ -14,14 +14,10 @@ class Principal;
 // it removes the listed event itself, and the list opens whether or not a destination was ever connected.
 class PendingEvents {
 public:
-    explicit PendingEvents(Principal& principal);
+    explicit PendingEvents(ReplicationSession& session);
 
-    Provider PErorresenv;
-    Provider PTipodoc;
-    Provider PBorrar;
-    StagedDataset CTipodoc;
-    StagedDataset CErroresenv;
-    StagedDataset CBorrar;
+    StagedDataset& list() { return list_; }           // CErroresenv
+    StagedDataset& typeNames() { return typeNames_; } // CTipodoc
 
     // Binds the error capture and reads the list (the window's activation).
     void open();
@@ -30,7 +26,13 @@ public:
     bool deleteCurrent();
 
 private:
-    Principal& principal_;
+    ReplicationSession& session_;
+    Provider listProvider_;
+    Provider typeNamesProvider_;
+    Provider deleteProvider_;
+    StagedDataset typeNames_;
+    StagedDataset list_;
+    StagedDataset deleteCarrier_;
 };
 
 } // namespace envio

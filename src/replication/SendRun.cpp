@@ -1,9 +1,14 @@
-#include "db/AnsiCodec.h"
+#include "replication/SendRun.h"
+
 #include "app/Dialogs.h"
+#include "db/AnsiCodec.h"
+#include "db/SqlLiteral.h"
 #include "replication/Appliers.h"
 #include "replication/EventTypes.h"
 #include "replication/Journal.h"
-#include "replication/Principal.h"
+#include "replication/OperatorTexts.h"
+#include "replication/ReplicationEvent.h"
+#include "replication/ReplicationSession.h"
 
 #include <QDateTime>
 
@@ -36,118 +41,137 @@ std::string stampStatement(long long eventId) {
            "' where RPEV_ID = " + std::to_string(eventId);
 }
 
-struct RunningFlag {
-    bool& flag;
-    std::optional<long long>& event;
-    explicit RunningFlag(bool& f, std::optional<long long>& e) : flag(f), event(e) { flag = true; }
-    ~RunningFlag() {
-        flag = false;
-        event.reset();
+// Marks the session busy for the life of the run, and leaves no event current for the error capture after it.
+class InProgress {
+public:
+    explicit InProgress(ReplicationSession& session) : session_(session) { session_.setSendInProgress(true); }
+    ~InProgress() {
+        session_.setSendInProgress(false);
+        session_.errorCapture().setCurrentEvent(std::nullopt);
     }
+    InProgress(const InProgress&) = delete;
+    InProgress& operator=(const InProgress&) = delete;
+
+private:
+    ReplicationSession& session_;
 };
 
 } // namespace
 
-std::string Principal::firstValue(const std::string& query) {
-    CBorrar.close();
-    CBorrar.setCommandText(query);
-    CBorrar.open();
-    std::string value = CBorrar.isEmpty() ? std::string() : CBorrar.field(0).AsString();
-    CBorrar.close();
-    return value;
-}
-
-Principal::RunOutcome Principal::SendRun(SendRunView& view) {
+RunOutcome SendRun::run() {
     // Runs never overlap: a click or a tick that arrives while the window's messages are processed during a
     // run is ignored.
-    if (running_)
+    if (session_.sendInProgress())
         return RunOutcome::Ignored;
-    RunningFlag guard(running_, currentEvent_);
-    view.setTimerEnabled(false);
-    if (view.originCompanyText().isEmpty()) {
+    InProgress busy(session_);
+    view_.setTimerEnabled(false);
+    if (view_.originCompanyText().isEmpty()) {
         dialogs().message(fromAnsi(noOriginText()));
         return RunOutcome::Refused;
     }
-    if (!DBEnvio.isOpen() || !Creplicac.isOpen()) {
+    if (!session_.origin().isOpen() || !session_.destinationList().isOpen()) {
         dialogs().message(fromAnsi(notConnectedText()));
         return RunOutcome::Refused;
     }
-    view.setProgressVisible(true);
-    credentials.user = firstValue(kUserQuery);
-    credentials.password = firstValue(kPasswordQuery);
-    CBorrar.close();
-    runDestinations(view);
-    view.setProgressVisible(false);
-    view.setTimerEnabled(true);
+    view_.setProgressVisible(true);
+    readCredentials();
+    sendToDestinations();
+    view_.setProgressVisible(false);
+    view_.setTimerEnabled(true);
     return RunOutcome::Completed;
 }
 
-void Principal::runDestinations(SendRunView& view) {
-    Creplicac.first();
-    while (!Creplicac.eof()) {
-        DestinationSummary summary;
-        summary.code = Creplicac.fieldByName("RPPR_COD").AsString();
-        summary.name = Creplicac.fieldByName("RPPR_NOMBRE").AsString();
-        summary.location = companyLocation(Creplicac.fieldByName("RPPR_SERVIDOR").AsString(), summary.code);
+std::string SendRun::firstValue(const std::string& query) {
+    StagedDataset& reader = session_.settingsReader();
+    reader.close();
+    reader.setCommandText(query);
+    reader.open();
+    std::string value = reader.isEmpty() ? std::string() : reader.field(0).AsString();
+    reader.close();
+    return value;
+}
 
-        DBCia.disconnect();
-        DBCia.setParameter("Database", summary.location);
-        DBCia.setParameter("User_Name", credentials.user);
-        DBCia.setParameter("password", credentials.password);
+void SendRun::readCredentials() {
+    ReplicationCredentials& credentials = session_.credentials();
+    credentials.user = firstValue(kUserQuery);
+    credentials.password = firstValue(kPasswordQuery);
+    session_.settingsReader().close();
+}
+
+void SendRun::sendToDestinations() {
+    StagedDataset& list = session_.destinationList();
+    Connection& destination = session_.destination();
+    StagedDataset& events = session_.events();
+    list.first();
+    while (!list.eof()) {
+        DestinationSummary summary;
+        summary.code = list.fieldByName("RPPR_COD").AsString();
+        summary.name = list.fieldByName("RPPR_NOMBRE").AsString();
+        summary.location = companyLocation(list.fieldByName("RPPR_SERVIDOR").AsString(), summary.code);
+
+        destination.disconnect();
+        destination.setParameter("Database", summary.location);
+        destination.setParameter("User_Name", session_.credentials().user);
+        destination.setParameter("password", session_.credentials().password);
         try {
-            DBCia.connect();
+            destination.connect();
         } catch (const Error&) {
             // A destination that cannot be reached is journaled below and skipped; its events stay pending.
         }
-        summary.connected = DBCia.isOpen();
+        summary.connected = destination.isOpen();
 
-        view.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(summary.name));
+        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(summary.name));
 
-        CEventos.close();
-        CEventos.setCommandText(eventQuery(summary.code, view.noRetryErrors()));
-        CEventos.open();
-        summary.read = CEventos.recordCount();
+        events.close();
+        events.setCommandText(eventQuery(summary.code, view_.noRetryErrors()));
+        events.open();
+        summary.read = events.recordCount();
         archivo_auditoria("Inicio", summary.code, std::to_string(summary.read));
 
-        if (DBCia.isOpen()) {
-            view.setProgressRange(summary.read);
-            CEventos.first();
-            while (!CEventos.eof()) {
-                const long long id = CEventos.fieldByName("RPEV_ID").AsInteger();
-                const long long type = CEventos.fieldByName("RPEV_TIPO").AsInteger();
-                const std::string letter = CEventos.fieldByName("RPEV_OPER").AsString();
-                view.setEventSummary(CEventos.fieldByName("RPEV_TIPO").AsString() + "," + letter + "," +
-                                     CEventos.fieldByName("RPEV_PREF").AsString() +
-                                     CEventos.fieldByName("RPEV_NUMERO").AsString() + "," +
-                                     CEventos.fieldByName("RPEV_CODIGO").AsString());
-                view.processMessages();
-                archivo_auditoria(CEventos.fieldByName("RPEV_ID").AsString(),
-                                  CEventos.fieldByName("RPEV_TIPO").AsString(),
-                                  CEventos.fieldByName("RPEV_CODIGO").AsString());
-                view.stepProgress();
-                currentEvent_ = id;
-                const bool failed = applyEvent(*this, type);
-                if (failed) {
-                    ++summary.failed;
-                } else if (type == ArticleEvent && letter != "I") {
-                    ++summary.passedOver;
-                } else {
-                    Qcopiades.close();
-                    Qcopiades.clear();
-                    Qcopiades.add(stampStatement(id));
-                    Qcopiades.execSQL();
-                    ++summary.applied;
-                }
-                currentEvent_.reset();
-                CEventos.next();
-            }
-            CEventos.close();
+        if (destination.isOpen()) {
+            sendEvents(summary);
+            events.close();
         } else {
             archivo_errores(ansi("No se pudo entablar conexión con la BD ") + summary.location);
         }
-        view.destinationDone(summary);
-        Creplicac.next();
+        view_.destinationDone(summary);
+        list.next();
     }
+}
+
+void SendRun::sendEvents(DestinationSummary& summary) {
+    StagedDataset& events = session_.events();
+    ErrorCapture& capture = session_.errorCapture();
+    view_.setProgressRange(summary.read);
+    events.first();
+    while (!events.eof()) {
+        const ReplicationEvent event = ReplicationEvent::fromCurrentRow(events);
+        view_.setEventSummary(event.summary());
+        view_.processMessages();
+        archivo_auditoria(event.idText, event.typeText, event.code);
+        view_.stepProgress();
+        capture.setCurrentEvent(event.id);
+        const bool failed =
+            applyEvent(ApplyTarget{session_.originReader(), session_.destinationRows(), event});
+        if (failed) {
+            ++summary.failed;
+        } else if (event.type == ArticleEvent && event.letter != "I") {
+            ++summary.passedOver;
+        } else {
+            stamp(event);
+            ++summary.applied;
+        }
+        capture.setCurrentEvent(std::nullopt);
+        events.next();
+    }
+}
+
+void SendRun::stamp(const ReplicationEvent& event) {
+    Query& stamp = session_.originReader();
+    stamp.close();
+    stamp.clear();
+    stamp.add(stampStatement(event.id));
+    stamp.execSQL();
 }
 
 } // namespace envio

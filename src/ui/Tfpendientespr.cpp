@@ -47,7 +47,7 @@ QToolButton* pictureButton(const QString& text, const QIcon& icon, QWidget* pare
 
 } // namespace
 
-Tfpendientespr::Tfpendientespr(Principal& principal, QWidget* parent) : QDialog(parent), pending(principal) {
+Tfpendientespr::Tfpendientespr(ReplicationSession& session, QWidget* parent) : QDialog(parent), pending(session) {
     buildWindow();
     wire();
 }
@@ -78,7 +78,7 @@ void Tfpendientespr::buildWindow() {
     panel2Layout->addWidget(ckfiltro);
     panel2Layout->addStretch(1);
 
-    DBGridEh1 = new EventGrid(pending.CErroresenv, listColumns(), this);
+    DBGridEh1 = new EventGrid(pending.list(), listColumns(), this);
     DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
     DBGridEh1->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -205,7 +205,7 @@ void Tfpendientespr::FormActivate() {
 }
 
 void Tfpendientespr::loadTypeNames() {
-    StagedDataset& types = pending.CTipodoc;
+    StagedDataset& types = pending.typeNames();
     std::vector<FilterLookupEntry> names;
     const Field* code = types.isOpen() ? types.findField("TIDO_COD") : nullptr;
     const Field* name = types.isOpen() ? types.findField("TIDO_NOMCORTO") : nullptr;
@@ -254,7 +254,7 @@ void Tfpendientespr::PngSpeedButton1Click() {
 }
 
 void Tfpendientespr::DBNavigator1Click(NavigatorButton which) {
-    StagedDataset& list = pending.CErroresenv;
+    StagedDataset& list = pending.list();
     struct Follow {
         Tfpendientespr& window;
         bool reread;
@@ -285,7 +285,7 @@ void Tfpendientespr::DBNavigator1Click(NavigatorButton which) {
 }
 
 void Tfpendientespr::updateNavigator() {
-    const StagedDataset& list = pending.CErroresenv;
+    const StagedDataset& list = pending.list();
     const bool open = list.isOpen();
     const int rows = open ? list.recordCount() : 0;
     const int current = DBGridEh1->currentRow();

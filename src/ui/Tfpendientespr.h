@@ -14,7 +14,7 @@ class QToolButton;
 namespace envio {
 
 class EventGrid;
-class Principal;
+class ReplicationSession;
 
 // The window "Documentos pendientes por transmitir": the price events of the origin not replicated yet, which
 // the operator can sort, search, filter, copy or save, and delete one by one. Made by the main window's
@@ -22,7 +22,7 @@ class Principal;
 class Tfpendientespr : public QDialog {
     Q_OBJECT
 public:
-    Tfpendientespr(Principal& principal, QWidget* parent = nullptr);
+    Tfpendientespr(ReplicationSession& session, QWidget* parent = nullptr);
     ~Tfpendientespr() override;
 
     // The list, the type names and the delete, over the main window's queries.

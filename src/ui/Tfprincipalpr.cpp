@@ -10,6 +10,7 @@
 #include "ui/Pictures.h"
 #include "ui/Tfaccesopr.h"
 #include "ui/Tfpendientespr.h"
+#include "replication/OperatorTexts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,7 +69,7 @@ void onSignal(Tfprincipalpr* window, Sender* sender, Signal signal, void (Tfprin
 
 Tfprincipalpr::Tfprincipalpr(StartArguments arguments, QWidget* parent)
     : QWidget(parent), arguments_(std::move(arguments)),
-      destinations_(std::make_unique<DatasetTableModel>(principal_.Creplicac, destinationColumns())) {
+      destinations_(std::make_unique<DatasetTableModel>(session_.destinationList(), destinationColumns())) {
     // The error capture was bound to the providers and staged datasets when they were made; what nobody
     // handles goes to the application-wide handler from now on.
     setFailureHandler(&Tfaccesopr::ENoManejada);
@@ -224,7 +225,7 @@ void Tfprincipalpr::buildWindow() {
 
 void Tfprincipalpr::wire() {
     destinations_->setGate([this](bool tellOperator) {
-        if (!principal_.running())
+        if (!session_.sendInProgress())
             return true;
         if (tellOperator)
             dialogs().message(fromAnsi(busyText(ansi("modificar la lista de compañías").c_str())));
@@ -241,7 +242,7 @@ void Tfprincipalpr::wire() {
     onSignal(this, Timer1, &QTimer::timeout, &Tfprincipalpr::Timer1Timer);
 
     connect(LCiaDes, &CompanySelector::keyChosen, this,
-            [this](const QString& code) { principal_.setCompanyKey(toAnsi(code)); });
+            [this](const QString& code) { destinationList_.setCompanyKey(toAnsi(code)); });
 }
 
 // ---- start-up ---------------------------------------------------------------------------------------------
@@ -269,20 +270,55 @@ void Tfprincipalpr::FormActivate() {
     if (!firstActivation_)
         return;
     firstActivation_ = false;
-    login_ = std::make_unique<Tfaccesopr>(principal_.DbGeneraldes, principal_.loginState, this);
+    login_ = std::make_unique<Tfaccesopr>(session_.general(), session_.loginState(), this);
     if (arguments_.unattended()) {
-        runUnattendedStart(*this, *login_, arguments_);
+        runUnattendedSequence(unattendedSteps(), arguments_);
         return;
     }
     if (login_->exec() == QDialog::Accepted) {
         // The login window is discarded once it has closed.
         login_.release()->deleteLater();
-        setSerDes1(fromAnsi(principal_.loginState.server));
+        setSerDes1(fromAnsi(session_.loginState().server));
         // The operator goes on by choosing the origin company.
         LCiaDes->setFocus(Qt::OtherFocusReason);
     } else {
         endProcess();
     }
+}
+
+namespace {
+
+// The unattended start through the window's own operations, as the operator would perform them.
+class WindowSteps : public UnattendedSteps {
+public:
+    WindowSteps(Tfprincipalpr& window, Tfaccesopr& login) : window_(window), login_(login) {}
+
+    void logIn(const std::string& server, const std::string& user, const std::string& password) override {
+        login_.ServidorDes->setEditText(fromAnsi(server));
+        login_.TUsuades->setText(fromAnsi(user));
+        login_.TClavedes->setText(fromAnsi(password));
+        login_.SpeedButton1Click();
+    }
+    void showServer() override { window_.setSerDes1(fromAnsi(window_.session().loginState().server)); }
+    void chooseCompany(const std::string& code) override { window_.setCompanyKey(code); }
+    void tickNoRetry() override { window_.CkError->setChecked(true); }
+    void connectOrigin() override { window_.AdvGlowButton2Click(); }
+    RunOutcome send() override {
+        window_.SpeedButton1Click();
+        return RunOutcome::Completed;
+    }
+
+private:
+    Tfprincipalpr& window_;
+    Tfaccesopr& login_;
+};
+
+} // namespace
+
+UnattendedSteps& Tfprincipalpr::unattendedSteps() {
+    if (!unattendedSteps_)
+        unattendedSteps_ = std::make_unique<WindowSteps>(*this, *login_);
+    return *unattendedSteps_;
 }
 
 // ---- company list and "Conectar" ------------------------------------------------------------------------
@@ -295,35 +331,26 @@ void Tfprincipalpr::setSerDes1(const QString& text) {
 }
 
 void Tfprincipalpr::SerDes1Change() {
-    principal_.loadCompanies();
+    companies_.load();
     fillCompanySelector();
 }
 
 void Tfprincipalpr::fillCompanySelector() {
-    StagedDataset& companies = principal_.TCompaniades;
     std::vector<CompanySelector::Company> rows;
-    const Field* code = companies.findField("COMP_COD");
-    const Field* name = companies.findField("COM_NOMBRE");
-    if (companies.isOpen() && code && name) {
-        for (int r = 0; r < companies.recordCount(); ++r) {
-            const Value& c = companies.valueAt(r, code->index());
-            const Value& n = companies.valueAt(r, name->index());
-            rows.push_back({c.isNull() ? QString() : fromAnsi(c.asString()),
-                            n.isNull() ? QString() : fromAnsi(n.asString())});
-        }
-    }
+    for (const CompanyList::Company& c : companies_.rows())
+        rows.push_back({fromAnsi(c.code), fromAnsi(c.name)});
     LCiaDes->setCompanies(rows);
-    const auto& key = principal_.companyKey();
+    const auto& key = destinationList_.companyKey();
     LCiaDes->showKey(key ? std::optional<QString>(fromAnsi(*key)) : std::nullopt);
 }
 
 void Tfprincipalpr::setCompanyKey(std::optional<std::string> key) {
     LCiaDes->showKey(key ? std::optional<QString>(fromAnsi(*key)) : std::nullopt);
-    principal_.setCompanyKey(std::move(key));
+    destinationList_.setCompanyKey(std::move(key));
 }
 
 bool Tfprincipalpr::idleFor(const char* action) {
-    if (!principal_.running())
+    if (!session_.sendInProgress())
         return true;
     dialogs().message(fromAnsi(busyText(ansi(action).c_str())));
     return false;
@@ -336,7 +363,7 @@ void Tfprincipalpr::AdvGlowButton2Click() {
         DatasetTableModel& rows;
         ~Reload() { rows.reload(); }
     } reload{*destinations_};
-    principal_.Conectar();
+    destinationList_.connectOrigin();
 }
 
 // ---- destination list editor -----------------------------------------------------------------------------
@@ -356,7 +383,7 @@ void Tfprincipalpr::AdvGlowButton3Click() {
         DatasetTableModel& rows;
         ~Reload() { rows.reload(); }
     } reload{*destinations_};
-    principal_.GrabarDestinos();
+    destinationList_.save();
     AdvPanel1->hide();
 }
 
@@ -367,7 +394,7 @@ void Tfprincipalpr::AdvGlowButton4Click() {
         DatasetTableModel& rows;
         ~Reload() { rows.reload(); }
     } reload{*destinations_};
-    principal_.DescartarDestinos();
+    destinationList_.discard();
     AdvPanel1->hide();
 }
 
@@ -375,13 +402,13 @@ void Tfprincipalpr::AdvGlowButton4Click() {
 
 void Tfprincipalpr::SpeedButton1Click() {
     // A click or a tick that arrives while a run processes the window's messages is ignored.
-    if (principal_.running())
+    if (session_.sendInProgress())
         return;
     struct AfterRun {
         Tfprincipalpr& window;
         ~AfterRun() { window.afterRun(); }
     } after{*this};
-    principal_.SendRun(*this);
+    SendRun(session_, *this).run();
 }
 
 void Tfprincipalpr::Timer1Timer() {
@@ -401,7 +428,7 @@ void Tfprincipalpr::PngSpeedButton3Click() {
     if (!idleFor("abrir los eventos pendientes"))
         return;
     // A new window for every click, shown modally over this one.
-    Tfpendientespr pending(principal_, this);
+    Tfpendientespr pending(session_, this);
     pending.exec();
 }
 
@@ -410,7 +437,7 @@ void Tfprincipalpr::SpeedButton2Click() {
 }
 
 void Tfprincipalpr::closeEvent(QCloseEvent* event) {
-    if (principal_.running()) {
+    if (session_.sendInProgress()) {
         // The run is using this window's database objects: the window closes as soon as the run is over.
         closePending_ = true;
         event->ignore();
@@ -423,7 +450,7 @@ void Tfprincipalpr::closeEvent(QCloseEvent* event) {
 // ---- what a send run sees of the window ------------------------------------------------------------------
 
 QString Tfprincipalpr::originCompanyText() const {
-    return fromAnsi(const_cast<Principal&>(principal_).companyShownText());
+    return fromAnsi(companies_.nameOf(destinationList_.companyKey()));
 }
 
 bool Tfprincipalpr::noRetryErrors() const {

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "replication/Principal.h"
+#include "replication/CompanyList.h"
+#include "replication/DestinationList.h"
+#include "replication/ReplicationSession.h"
+#include "unattended/UnattendedSequence.h"
 #include "replication/SendRunView.h"
-#include "ui/UnattendedStart.h"
+#include "app/StartArguments.h"
 
 #include <QWidget>
 #include <memory>
@@ -36,7 +39,8 @@ public:
     explicit Tfprincipalpr(StartArguments arguments = {}, QWidget* parent = nullptr);
     ~Tfprincipalpr() override;
 
-    Principal& principal() { return principal_; }
+    ReplicationSession& session() { return session_; }
+    DestinationList& destinations() { return destinationList_; }
     // The login window, from the first activation until it is discarded after an accepted login.
     Tfaccesopr* loginWindow() const { return login_.get(); }
     // Whether the first activation is still to come.
@@ -71,6 +75,8 @@ public:
     void setSerDes1(const QString& text);
     // The origin company selector's key, set by program.
     void setCompanyKey(std::optional<std::string> key);
+    // The steps of the unattended start, performed through this window's operations.
+    UnattendedSteps& unattendedSteps();
 
     // The operations behind the controls. Each raises its failure to the caller; the controls hand it to the
     // application-wide failure handler.
@@ -110,8 +116,11 @@ private:
     void afterRun();
     void scheduleFirstActivation();
 
-    Principal principal_;
+    ReplicationSession session_;
+    CompanyList companies_{session_.companies()};
+    DestinationList destinationList_{session_};
     StartArguments arguments_;
+    std::unique_ptr<UnattendedSteps> unattendedSteps_;
     std::unique_ptr<DatasetTableModel> destinations_;
     std::unique_ptr<Tfaccesopr> login_;
     bool firstActivation_ = true;

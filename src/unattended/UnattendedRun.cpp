@@ -1,10 +1,13 @@
 #include "unattended/UnattendedRun.h"
 
 #include "access/Login.h"
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
-#include "replication/Principal.h"
+#include "db/AnsiCodec.h"
+#include "replication/CompanyList.h"
+#include "replication/DestinationList.h"
+#include "replication/ReplicationSession.h"
+#include "unattended/UnattendedSequence.h"
 
 #include <QString>
 
@@ -14,14 +17,20 @@ namespace envio {
 
 namespace {
 
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
+// What a send run shows goes to the output: the caption of every destination and a summary after it.
 class ConsoleRunView : public SendRunView {
 public:
-    ConsoleRunView(Principal& p, bool noRetry, std::ostream& out) : principal_(p), noRetry_(noRetry), out_(out) {}
+    ConsoleRunView(const CompanyList& companies, const DestinationList& destinations, std::ostream& out)
+        : companies_(companies), destinations_(destinations), out_(out) {}
 
-    QString originCompanyText() const override { return fromAnsi(principal_.companyShownText()); }
-    bool noRetryErrors() const override { return noRetry_; }
+    bool noRetry = false;
+
+    QString originCompanyText() const override { return fromAnsi(companies_.nameOf(destinations_.companyKey())); }
+    bool noRetryErrors() const override { return noRetry; }
     void setProgressVisible(bool) override {}
     void setProgressCaption(const QString& caption) override { out_ << utf8(caption) << std::endl; }
     void setProgressRange(int) override {}
@@ -38,14 +47,34 @@ public:
     }
 
 private:
-    Principal& principal_;
-    bool noRetry_;
+    const CompanyList& companies_;
+    const DestinationList& destinations_;
     std::ostream& out_;
 };
 
-std::string argument(const std::vector<std::string>& args, std::size_t i) {
-    return i < args.size() ? toAnsi(QString::fromLocal8Bit(args[i].c_str())) : std::string();
-}
+// The unattended steps without a display.
+class HeadlessSteps : public UnattendedSteps {
+public:
+    explicit HeadlessSteps(std::ostream& out)
+        : login_(session_.general()), companies_(session_.companies()), destinations_(session_),
+          view_(companies_, destinations_, out) {}
+
+    void logIn(const std::string& server, const std::string& user, const std::string& password) override {
+        login_.run(server, user, password, session_.loginState());
+    }
+    void showServer() override { companies_.load(); }
+    void chooseCompany(const std::string& code) override { destinations_.setCompanyKey(code); }
+    void tickNoRetry() override { view_.noRetry = true; }
+    void connectOrigin() override { destinations_.connectOrigin(); }
+    RunOutcome send() override { return SendRun(session_, view_).run(); }
+
+private:
+    ReplicationSession session_;
+    Login login_;
+    CompanyList companies_;
+    DestinationList destinations_;
+    ConsoleRunView view_;
+};
 
 } // namespace
 
@@ -55,27 +84,20 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out) {
                      "  1 al final: no reintentar los eventos que ya fallaron\n";
         return ExitUsage;
     }
-    Principal principal;
-    Login login(principal.DbGeneraldes);
+    QStringList commandLine{QString()};
+    for (const std::string& a : args)
+        commandLine.append(QString::fromLocal8Bit(a.c_str()));
     try {
-        login.run(argument(args, 0), argument(args, 1), argument(args, 2), principal.loginState);
-        principal.loadCompanies();
-        principal.setCompanyKey(argument(args, 3));
-        const bool noRetry = args.size() > 4 && args[4] == "1";
-        principal.Conectar();
-        ConsoleRunView view(principal, noRetry, out);
-        switch (principal.SendRun(view)) {
-        case Principal::RunOutcome::Completed:
+        HeadlessSteps steps(out);
+        switch (runUnattendedSequence(steps, StartArguments::fromCommandLine(commandLine))) {
+        case RunOutcome::Completed:
             return ExitCompleted;
-        case Principal::RunOutcome::Refused:
-        case Principal::RunOutcome::Ignored:
+        case RunOutcome::Refused:
+        case RunOutcome::Ignored:
             return ExitRefused;
         }
     } catch (const SilentAbort&) {
         // Already reported by the error capture.
-        return ExitFailed;
-    } catch (const Error& e) {
-        dialogs().message(translateFailure(e.what()));
         return ExitFailed;
     } catch (const std::exception& e) {
         dialogs().message(translateFailure(e.what()));

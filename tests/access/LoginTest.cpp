@@ -42,7 +42,7 @@ protected:
 
     std::unique_ptr<TestDatabase> general_;
     std::string server_;
-    Connection general{"DbGeneraldes", storedParametersDbGeneraldes(), Connection::ErrorStyle::General};
+    Connection general{"DbGeneraldes", storedGeneralParameters(), Connection::ErrorStyle::General};
     Login login_{general};
     LoginState state_;
     std::vector<bool> panel_;

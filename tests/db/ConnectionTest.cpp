@@ -9,7 +9,7 @@ using namespace envio;
 using namespace envio::test;
 
 TEST(ParameterList, NamesMatchInAnyCaseAndReplaceInPlace) {
-    ParameterList p = storedParametersDBEnvio();
+    ParameterList p = storedOriginParameters();
     const auto before = p.entries();
     p.set("password", "secret");
     ASSERT_EQ(p.entries().size(), before.size());
@@ -28,8 +28,8 @@ TEST(ParameterList, NamesMatchInAnyCaseAndReplaceInPlace) {
 }
 
 TEST(ParameterList, StoredListsCarryTheFixedConfiguration) {
-    const ParameterList envio = storedParametersDBEnvio();
-    const ParameterList cia = storedParametersDBCia();
+    const ParameterList envio = storedOriginParameters();
+    const ParameterList cia = storedDestinationParameters();
     EXPECT_EQ(envio.entries().front(), "BlobSize=-1");
     EXPECT_EQ(envio.value("Database"), "C:\\vertano2021\\sop\\vertano.fdb");
     EXPECT_EQ(cia.value("Database"), "c:\\vertano2021\\sop\\vertano.fdb");
@@ -38,7 +38,7 @@ TEST(ParameterList, StoredListsCarryTheFixedConfiguration) {
     EXPECT_EQ(envio.value("RoleName"), "RoleName");
     EXPECT_EQ(envio.entries().back(), "Trim Char=False");
     EXPECT_EQ(envio.value("Password"), std::getenv("ISC_PASSWORD") ? std::getenv("ISC_PASSWORD") : "");
-    const ParameterList general = storedParametersDbGeneraldes();
+    const ParameterList general = storedGeneralParameters();
     EXPECT_EQ(general.entries().front(), "user_name=SYSDBA");
 }
 
@@ -58,7 +58,7 @@ TEST(Connection, ConnectsImplicitlyWhenAQueryOpens) {
 
 TEST(Connection, FailedConnectKeepsParametersAndStaysClosed) {
     TestDatabase db;
-    Connection conn("DBCia", storedParametersDBCia());
+    Connection conn("DBCia", storedDestinationParameters());
     conn.setParameter("Database", db.directory() + "/missing.fdb");
     const auto before = conn.parameters().entries();
     try {
@@ -132,7 +132,7 @@ protected:
 
 TEST_F(ServerConnection, WrongPasswordGivesTheServersText) {
     TestDatabase db({}, TestDatabase::Route::Server);
-    Connection conn("DBEnvio", storedParametersDBEnvio());
+    Connection conn("DBEnvio", storedOriginParameters());
     conn.setParameter("Database", db.location());
     conn.setParameter("User_Name", "SYSDBA");
     conn.setParameter("password", "definitely-wrong");
@@ -148,7 +148,7 @@ TEST_F(ServerConnection, WrongPasswordGivesTheServersText) {
 
 TEST_F(ServerConnection, MissingFileAndUnreachableHost) {
     TestDatabase db({}, TestDatabase::Route::Server);
-    Connection general("DbGeneraldes", storedParametersDbGeneraldes(), Connection::ErrorStyle::General);
+    Connection general("DbGeneraldes", storedGeneralParameters(), Connection::ErrorStyle::General);
     general.setParameter("Database", "localhost:" + db.directory() + "/datos/general.fdb");
     try {
         general.connect();
@@ -161,7 +161,7 @@ TEST_F(ServerConnection, MissingFileAndUnreachableHost) {
         EXPECT_NE(text.back(), '.') << "the final period is removed";
         EXPECT_NE(text.find("\r\n"), std::string::npos) << "lines joined with CR LF";
     }
-    Connection cia("DBCia", storedParametersDBCia());
+    Connection cia("DBCia", storedDestinationParameters());
     cia.setParameter("Database", "127.0.0.1/3059:" + db.filePath());
     try {
         cia.connect();
@@ -175,7 +175,7 @@ TEST_F(ServerConnection, MissingFileAndUnreachableHost) {
 
 TEST_F(ServerConnection, EmptyPasswordRemovesTheEntry) {
     TestDatabase db({}, TestDatabase::Route::Server);
-    Connection conn("DBEnvio", storedParametersDBEnvio());
+    Connection conn("DBEnvio", storedOriginParameters());
     conn.setParameter("Database", db.location());
     conn.setParameter("password", "");
     EXPECT_FALSE(conn.parameters().get("Password").has_value());
@@ -188,7 +188,7 @@ TEST(Connection, CodePageUserNamesReachTheLibraryIntact) {
     // The program holds a user name with "Ñ" as Windows-1252 bytes; the client library takes it as UTF-8
     // whatever the locale of the process.
     TestDatabase db({"types.sql"});
-    Connection conn("DBEnvio", storedParametersDBEnvio());
+    Connection conn("DBEnvio", storedOriginParameters());
     conn.setParameter("Database", db.location());
     conn.setParameter("User_Name", "PE\xd1" "A");
     conn.connect();

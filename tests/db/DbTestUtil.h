@@ -13,7 +13,7 @@ namespace envio::test {
 
 inline std::unique_ptr<Connection> companyConnection(const TestDatabase& db, int dialect = 3,
                                                      const char* name = "DBEnvio") {
-    auto c = std::make_unique<Connection>(name, dialect == 1 ? storedParametersDBCia() : storedParametersDBEnvio());
+    auto c = std::make_unique<Connection>(name, dialect == 1 ? storedDestinationParameters() : storedOriginParameters());
     c->setParameter("Database", db.location());
     return c;
 }

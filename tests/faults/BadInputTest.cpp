@@ -58,7 +58,7 @@ TEST_F(BadInputTest, QuotesAndDashesInArticleCodesStayInsideTheirLiterals) {
     }
     connectThrough(nullptr);
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(states(ids), std::vector<std::string>(ids.size(), "stamped"));
     EXPECT_TRUE(boxes().isEmpty());
@@ -118,24 +118,24 @@ TEST_F(BadInputTest, QuotesAndDashesInUserNames) {
                 sqlTextLiteral(user) + ")");
 
     // The embedded engine takes the name without a password.
-    Login login(p_.DbGeneraldes);
-    ASSERT_NO_THROW(login.run(server, "o'brien--", "", p_.loginState));
-    EXPECT_EQ(p_.loginState.user, user);
-    p_.loadCompanies();
-    p_.setCompanyKey(std::string("001"));
-    ASSERT_NO_THROW(p_.Conectar());
+    Login login(session_.general());
+    ASSERT_NO_THROW(login.run(server, "o'brien--", "", session_.loginState()));
+    EXPECT_EQ(session_.loginState().user, user);
+    companies_.load();
+    destinationList_.setCompanyKey(std::string("001"));
+    ASSERT_NO_THROW(destinationList_.connectOrigin());
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
-    EXPECT_EQ(p_.credentials.user, user);
+    ASSERT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(session_.credentials().user, user);
     EXPECT_EQ(company.scalar("select case when rpev_fecrep is null then 'pending' else 'stamped' end from "
                              "replica_eventos"),
               "stamped");
     EXPECT_EQ(norte.rows("select prfu_id, prfu_usuario from precios_futuros"),
               std::vector<std::string>{"1|" + user});
     EXPECT_TRUE(dialogs_.calls().empty());
-    p_.DbGeneraldes.disconnect();
-    p_.DBCia.disconnect();
-    p_.DBEnvio.disconnect();
+    session_.general().disconnect();
+    session_.destination().disconnect();
+    session_.origin().disconnect();
 }
 
 // A refusal whose text carries quotes and "--" is noted on its event whole, as the journal has it.
@@ -154,7 +154,7 @@ TEST_F(BadInputTest, QuotesAndDashesInFailureMessagesAreNotedIntact) {
     const int next = addEvent(EventSpec(1125, 2));
     connectThrough(nullptr);
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     const std::vector<std::string> journal = install_.errorEntries();
     ASSERT_EQ(journal.size(), 1u);
@@ -209,7 +209,7 @@ TEST_F(BadInputTest, EventWithoutItsNumericKeyStopsEveryRunAtItself) {
         }
         // The operator deletes the event; the next run sends the rest.
         origin().run("DELETE FROM REPLICA_EVENTOS WHERE RPEV_ID = " + std::to_string(broken));
-        ASSERT_EQ(run(), Principal::RunOutcome::Completed) << what;
+        ASSERT_EQ(run(), RunOutcome::Completed) << what;
         EXPECT_EQ(state(after), "stamped") << what;
         EXPECT_EQ(norte.rows("select prfu_id from precios_futuros order by 1"),
                   (std::vector<std::string>{"1", "2"}))
@@ -252,7 +252,7 @@ TEST_F(BadInputTest, DestinationWithoutTheTableAbandonsTheRun) {
     norte.run(
         "CREATE TABLE PRECIOS_FUTUROS (PRFU_ID INTEGER NOT NULL, PRFU_NOMBRE VARCHAR(60), PRFU_FECHA DATE, "
         "PRFU_PORC NUMERIC(15,4), LIPR_COD SMALLINT, PRFU_APLICADO CHAR(1), PRFU_USUARIO VARCHAR(20))");
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(states({remove, sent}), (std::vector<std::string>{"stamped", "stamped"}));
     EXPECT_EQ(sur.scalar("select prfu_nombre from precios_futuros"), "LISTA 1");
 }
@@ -274,7 +274,7 @@ TEST_F(BadInputTest, OriginWiderThanTheDestinationCopiesTheDestinationsColumns) 
                                addEvent(EventSpec(229, 1)), addEvent(EventSpec(2291, 1, "A-0001"))};
     connectThrough(nullptr);
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(states(ids), std::vector<std::string>(ids.size(), "stamped"));
     EXPECT_TRUE(boxes().isEmpty());

@@ -25,7 +25,7 @@ protected:
                 << "the database server does not answer on 127.0.0.1:3050 (or ISC_PASSWORD is unset)";
         db_ = std::make_unique<TestDatabase>(std::vector<std::string>{}, TestDatabase::Route::Server);
         db_->run("CREATE TABLE T (N INTEGER);INSERT INTO T VALUES (1);INSERT INTO T VALUES (2)");
-        connection_ = std::make_unique<Connection>("DBCia", storedParametersDBCia());
+        connection_ = std::make_unique<Connection>("DBCia", storedDestinationParameters());
         connection_->setParameter("Database", proxy_.through(db_->filePath()));
         connection_->setParameter("User_Name", "SYSDBA");
     }

@@ -22,8 +22,8 @@ protected:
     }
     void TearDown() override {
         // The attachments go before the relay and the database files.
-        p_.DBCia.disconnect();
-        p_.DBEnvio.disconnect();
+        session_.destination().disconnect();
+        session_.origin().disconnect();
         ReplicationTest::TearDown();
     }
 
@@ -61,16 +61,16 @@ protected:
 
     // Logs in with the origin's server string (through `via` when given) and performs "Conectar" for 001.
     void connectThrough(const TcpProxy* via) {
-        p_.loginState = LoginState{serverOf(*origin_, via), "SYSDBA", ScrambleText(adminPassword())};
-        p_.setCompanyKey(std::string("001"));
-        p_.Conectar();
+        session_.loginState() = LoginState{serverOf(*origin_, via), "SYSDBA", ScrambleText(adminPassword())};
+        destinationList_.setCompanyKey(std::string("001"));
+        destinationList_.connectOrigin();
     }
 
     // One send run that must end in a failure: its message ("" when the run was not abandoned, which the
     // caller's expectations then report).
     std::string failingRun() {
         try {
-            const Principal::RunOutcome outcome = run();
+            const RunOutcome outcome = run();
             ADD_FAILURE() << "the run was not abandoned (outcome " << static_cast<int>(outcome) << ")";
         } catch (const SilentAbort&) {
             ADD_FAILURE() << "the run ended silently";

@@ -85,7 +85,7 @@ protected:
     // One run that completes with every event sent, without a word to the operator.
     void expectRunCompletes() {
         dialogs_.clearCalls();
-        ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+        ASSERT_EQ(run(), RunOutcome::Completed);
         for (int id : events_)
             EXPECT_EQ(state(id), "stamped") << id;
         EXPECT_EQ(norte_->scalar("select prfu_nombre from precios_futuros"), "LISTA ESCOLAR 2025");

@@ -37,7 +37,7 @@ TEST_F(RefusedRowTest, RefusedEventsStayPendingWhileOthersFlowRunAfterRun) {
         const std::size_t journaled = install_.errorEntries().size();
         dialogs_.clearCalls();
 
-        ASSERT_EQ(run(), Principal::RunOutcome::Completed) << "round " << round;
+        ASSERT_EQ(run(), RunOutcome::Completed) << "round " << round;
 
         const std::vector<std::string> journal = install_.errorEntries();
         ASSERT_EQ(journal.size(), journaled + refused.size()) << "round " << round;
@@ -69,7 +69,7 @@ TEST_F(RefusedRowTest, RefusedEventsStayPendingWhileOthersFlowRunAfterRun) {
                  "UPDATE PRECIOS_FUTUROS_ARTICULOS SET PRFA_PRECIO = 10 WHERE ARTI_COD = 'A-0006';"
                  "UPDATE DESCUENTOS_PRECIOS SET DCTP_NOMBRE = 'TEMPORADA' WHERE DCTP_ID = 7;"
                  "UPDATE DESCUENTOS_PRECIOS_DET SET DCPD_PORC = 5 WHERE DCTP_ID = 7");
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     for (int id : refused) {
         EXPECT_EQ(state(id), "stamped") << id;
         EXPECT_NE(note(id).find("Fila rechazada por el destino"), std::string::npos) << note(id);
@@ -87,14 +87,14 @@ TEST_F(RefusedRowTest, NoRetryLeavesRefusedEventsAsideAndTheRestFlows) {
     TestDatabase& sur = addServerDestination("003", "Sucursal Sur", {"company_triggers.sql"});
     const int refused = addEvent(EventSpec(101, std::nullopt, "A-0004", "I").to("003"));
     connectThrough(nullptr);
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     const std::string first = note(refused);
     ASSERT_NE(first, "<null>");
 
     view_.noRetry = true;
     const int later = addEvent(EventSpec(1125, 1).to("003"));
     dialogs_.clearCalls();
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(refused), "pending");
     EXPECT_EQ(note(refused), first);
     EXPECT_EQ(state(later), "stamped");

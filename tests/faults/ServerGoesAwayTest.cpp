@@ -126,7 +126,7 @@ protected:
     void expectNextRunFinishes() {
         proxy_.restore();
         dialogs_.clearCalls();
-        ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+        ASSERT_EQ(run(), RunOutcome::Completed);
         EXPECT_EQ(origin().scalar("select count(*) from replica_eventos where rpev_fecrep is null"), "0");
         EXPECT_EQ(priceData(*target_), priceData(*control_));
         EXPECT_EQ(target_->scalar("select count(*) from descuentos_precios"), "1")
@@ -163,10 +163,10 @@ TEST_F(ServerGoesAwayTest, DestinationGoesAwayBetweenEvents) {
 // rolled back with its transaction, the failure is noted on the event, and the run is abandoned.
 TEST_F(ServerGoesAwayTest, DestinationGoesAwayWhileARowIsWritten) {
     prepare(true);
-    p_.DBCia.setStatementObserver([&](const std::string& sql, const std::vector<Value>& params) {
+    session_.destination().setStatementObserver([&](const std::string& sql, const std::vector<Value>& params) {
         if (sql.rfind("insert into PRECIOS_FUTUROS\r\n", 0) == 0 && !params.empty() &&
             params.front() == Value::integer(2) &&
-            p_.DBCia.parameters().value("Database").find("/datos/002/") != std::string::npos)
+            session_.destination().parameters().value("Database").find("/datos/002/") != std::string::npos)
             proxy_.cut();
     });
     const std::string message = failingRun();
@@ -176,7 +176,7 @@ TEST_F(ServerGoesAwayTest, DestinationGoesAwayWhileARowIsWritten) {
         << note(events_[6]);
     EXPECT_TRUE(translateFailure(install_.errorEntries().back()).startsWith(kNetworkTranslation));
 
-    p_.DBCia.setStatementObserver(nullptr);
+    session_.destination().setStatementObserver(nullptr);
     expectNextRunFinishes();
 }
 
@@ -184,9 +184,9 @@ TEST_F(ServerGoesAwayTest, DestinationGoesAwayWhileARowIsWritten) {
 // pending with half of its rows sent, and the next run writes it whole.
 TEST_F(ServerGoesAwayTest, DiscountCutBetweenItsRowsIsCompletedByTheNextRun) {
     prepare(true);
-    p_.DBCia.setStatementObserver([&](const std::string& sql, const std::vector<Value>&) {
+    session_.destination().setStatementObserver([&](const std::string& sql, const std::vector<Value>&) {
         if (sql.rfind("update DESCUENTOS_PRECIOS ", 0) == 0 &&
-            p_.DBCia.parameters().value("Database").find("/datos/002/") != std::string::npos)
+            session_.destination().parameters().value("Database").find("/datos/002/") != std::string::npos)
             proxy_.cut();
     });
     const std::string message = failingRun();
@@ -196,7 +196,7 @@ TEST_F(ServerGoesAwayTest, DiscountCutBetweenItsRowsIsCompletedByTheNextRun) {
     EXPECT_EQ(now[9], "pending");
     EXPECT_EQ(target_->scalar("select count(*) from descuentos_precios"), "1");
 
-    p_.DBCia.setStatementObserver(nullptr);
+    session_.destination().setStatementObserver(nullptr);
     expectNextRunFinishes();
 }
 
@@ -221,7 +221,7 @@ TEST_F(ServerGoesAwayTest, OriginGoesAwayBetweenEvents) {
 TEST_F(ServerGoesAwayTest, OriginGoesAwayBeforeAStamp) {
     prepare(false);
     int stamps = 0;
-    p_.DBEnvio.setStatementObserver([&](const std::string& sql, const std::vector<Value>&) {
+    session_.origin().setStatementObserver([&](const std::string& sql, const std::vector<Value>&) {
         if (sql.rfind("UPDATE REPLICA_EVENTOS SET RPEV_FECREP", 0) == 0 && ++stamps == 12 + 4)
             proxy_.cut();
     });
@@ -229,7 +229,7 @@ TEST_F(ServerGoesAwayTest, OriginGoesAwayBeforeAStamp) {
     EXPECT_TRUE(translateFailure(message).startsWith(kNetworkTranslation)) << message;
     expectCutAfter(3, 3);
 
-    p_.DBEnvio.setStatementObserver(nullptr);
+    session_.origin().setStatementObserver(nullptr);
     expectNextRunFinishes();
 }
 

@@ -39,7 +39,7 @@ TEST_F(AppliersTest, ArticleOverwritesItsReplicatedColumnsAndKeepsTheCompanysOwn
     const int added = addEvent(EventSpec(101, std::nullopt, "A-0002", "I"));
     connect();
 
-    EXPECT_EQ(run(), Principal::RunOutcome::Completed);
+    EXPECT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(articleRow(dest, "A-0001"), articleRow(origin(), "A-0001"));
     EXPECT_EQ(
@@ -64,7 +64,7 @@ TEST_F(AppliersTest, CopyModesTurnNullsAndRoundAmounts) {
     const int id = addEvent(EventSpec(101, std::nullopt, "A-0003", "I"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(id), "stamped");
 
     // Currency copy: NULL arrives as 0, never as NULL.
@@ -112,7 +112,7 @@ TEST_F(AppliersTest, ArticlePriceIsFoundByCodeAndListAndDeletedByLetterD) {
     const int deleteNothing = addEvent(EventSpec(126, 9, "A-0001", "D"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     const char* replicated =
         "select LIPR_COD, ARTI_COD, PRAR_FIJO, PRAR_MARGEN, PRAR_UTIL, PRAR_AUTO, PRAR_CONSUMO, "
@@ -157,7 +157,7 @@ TEST_F(AppliersTest, FuturePriceListsAndTheirLinesAreCopiedByPosition) {
     };
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(dest.rows("select * from precios_futuros order by prfu_id"),
               origin().rows("select * from precios_futuros order by prfu_id"));
@@ -189,7 +189,7 @@ TEST_F(AppliersTest, DiscountLinesAreDeletedOnlyByLetterA) {
     };
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(dest.rows("select * from descuentos_precios"),
               origin().rows("select * from descuentos_precios"))
@@ -216,7 +216,7 @@ TEST_F(AppliersTest, ArticleEventsWithoutLetterIAreNeverReadNorApplied) {
     const int price = addEvent(EventSpec(126, 1, "A-0001", "D"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(articleRow(dest, "A-0001"), before);
     for (int id : passed) {
@@ -241,7 +241,7 @@ TEST_F(AppliersTest, EveryOriginRowOfADiscountLandsOnTheFirstDestinationRow) {
     const int line = addEvent(EventSpec(2291, 6, "A-0001"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(dest.rows("select * from descuentos_precios"),
               std::vector<std::string>{"4|LISTA 2|12.0000|2025-01-15|2025-02-28|2|N"})
@@ -265,7 +265,7 @@ TEST_F(AppliersTest, PositionalCopyFollowsTheDestinationsColumnOrder) {
     const int id = addEvent(EventSpec(1125, 1));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(dest.rows("select PRFU_ID, PRFU_USUARIO, PRFU_NOMBRE from precios_futuros"),
               std::vector<std::string>{"1|AJUSTE DE PAPEL DE F|DEMO"})
@@ -298,7 +298,7 @@ TEST_F(AppliersTest, PositionalCopyIntoAWiderTableAbandonsTheRun) {
     EXPECT_EQ(state(after), "pending");
     EXPECT_TRUE(view_.panelShown());
     EXPECT_FALSE(view_.timerOn());
-    EXPECT_FALSE(p_.running());
+    EXPECT_FALSE(session_.sendInProgress());
 }
 
 TEST_F(AppliersTest, QuotesInArticleCodesAreDoubled) {
@@ -312,7 +312,7 @@ TEST_F(AppliersTest, QuotesInArticleCodesAreDoubled) {
                                addEvent(EventSpec(2291, 3, "O'NEIL-1"))};
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(articleRow(dest, "O'NEIL-1"), articleRow(origin(), "O'NEIL-1"));
     EXPECT_EQ(dest.rows("select LIPR_COD, ARTI_COD, PRAR_FIJO from precios_articulo"),

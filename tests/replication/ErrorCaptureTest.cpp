@@ -30,7 +30,7 @@ TEST_F(ErrorCaptureTest, RefusedRowIsNotedJournaledShownAndLeftPending) {
     const int next = addEvent(EventSpec(1125, 2).to("003"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     const std::vector<std::string> journal = install_.errorEntries();
     ASSERT_EQ(journal.size(), 1u);
@@ -52,10 +52,10 @@ TEST_F(ErrorCaptureTest, RefusedRowIsNotedJournaledShownAndLeftPending) {
     EXPECT_EQ(view_.done.front().applied, 1);
 
     // Tried again by the next run, unless failed events are left out.
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(install_.errorEntries().size(), 2u);
     view_.noRetry = true;
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(install_.auditEntries().back(), "Inicio,003,0");
     EXPECT_EQ(install_.errorEntries().size(), 2u);
 }
@@ -70,7 +70,7 @@ TEST_F(ErrorCaptureTest, EveryOriginRowOfADiscountIsTriedAfterARefusal) {
     const int line = addEvent(EventSpec(2291, 1, "A-0001").to("003"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(sur.rows("select dctp_nombre, lipr_cod from descuentos_precios"),
               std::vector<std::string>{"TEMPORADA|2"});
@@ -106,11 +106,11 @@ TEST_F(ErrorCaptureTest, RowThatCannotBePostedEndsTheRunSilently) {
     EXPECT_EQ(norte.scalar("select count(*) from articulo"), "0");
     EXPECT_TRUE(view_.panelShown());
     EXPECT_FALSE(view_.timerOn());
-    EXPECT_FALSE(p_.running());
+    EXPECT_FALSE(session_.sendInProgress());
 
     // Once the origin row is mended, the next run starts clean and sends it.
     origin().run("UPDATE ARTICULO SET ARTI_DES = 'CUADERNO', ARTI_TIPO = 'P' WHERE ARTI_COD = 'A-0009'");
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(norte.rows("select arti_cod, arti_des from articulo"),
               std::vector<std::string>{"A-0009|CUADERNO"});
     EXPECT_EQ(state(unposted), "stamped");
@@ -125,20 +125,20 @@ TEST_F(ErrorCaptureTest, FailureOutsideARunMarksNoEvent) {
     connect();
     // An abandoned run leaves the event list open on the destination's events.
     EXPECT_THROW(run(), Error);
-    ASSERT_TRUE(p_.CEventos.isOpen());
+    ASSERT_TRUE(session_.events().isOpen());
 
     // The destination list editor: a row without its company code cannot be posted...
-    p_.Creplicac.insert();
-    p_.Creplicac.fieldByName("RPPR_ID").setAsInteger(9);
-    p_.Creplicac.fieldByName("RPPR_NOMBRE").setAsString("Sucursal Centro");
-    EXPECT_THROW(p_.Creplicac.post(), SilentAbort);
-    p_.Creplicac.cancel();
+    session_.destinationList().insert();
+    session_.destinationList().fieldByName("RPPR_ID").setAsInteger(9);
+    session_.destinationList().fieldByName("RPPR_NOMBRE").setAsString("Sucursal Centro");
+    EXPECT_THROW(session_.destinationList().post(), SilentAbort);
+    session_.destinationList().cancel();
     // ...and a row whose id is taken is refused by the origin.
-    p_.Creplicac.insert();
-    p_.Creplicac.fieldByName("RPPR_ID").setAsInteger(1);
-    p_.Creplicac.fieldByName("RPPR_COD").setAsString("005");
-    p_.Creplicac.post();
-    EXPECT_NO_THROW(p_.GrabarDestinos());
+    session_.destinationList().insert();
+    session_.destinationList().fieldByName("RPPR_ID").setAsInteger(1);
+    session_.destinationList().fieldByName("RPPR_COD").setAsString("005");
+    session_.destinationList().post();
+    EXPECT_NO_THROW(destinationList_.save());
 
     EXPECT_EQ(origin().scalar("select count(*) from replica_eventos where rpev_error is not null"), "0");
     EXPECT_EQ(note(broken), "<null>");
@@ -171,7 +171,7 @@ TEST_F(ErrorCaptureTest, LongMessageIsCutToTheSizeOfTheNote) {
     const int next = addEvent(EventSpec(1125, 2, std::nullopt, "D"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     const std::vector<std::string> journal = install_.errorEntries();
     ASSERT_EQ(journal.size(), 1u);
@@ -184,16 +184,18 @@ TEST_F(ErrorCaptureTest, LongMessageIsCutToTheSizeOfTheNote) {
 
 TEST_F(ErrorCaptureTest, BoxTextsOfFailuresReportedDirectly) {
     // No database is involved: the event list is closed, so nothing is noted.
-    StagedDataset& rows = p_.CDestino;
+    StagedDataset& rows = session_.destinationRows();
     UpdateResponse response = UpdateResponse::Skip;
-    p_.ManejarError(nullptr, nullptr, Error("Record not found or changed by another user"),
+    session_.errorCapture().handleError(nullptr, nullptr, Error("Record not found or changed by another user"),
                     UpdateKind::Delete, response);
     EXPECT_EQ(response, UpdateResponse::Abort);
-    p_.ManejarError(nullptr, &rows, Error("Key violation."), UpdateKind::Modify, response);
+    session_.errorCapture().handleError(nullptr, &rows, Error("Key violation."), UpdateKind::Modify, response);
     DataAction action = DataAction::Fail;
-    p_.ManejarClientError(rows, Error("Key violation."), action);
+    session_.errorCapture().handleClientError(rows, Error("Key violation."), action);
     EXPECT_EQ(action, DataAction::Abort);
-    p_.ManejarError(&p_.PDestino, &rows,
+    Query senderQuery("QDestino", session_.destination());
+    Provider sender("PDestino", senderQuery, true);
+    session_.errorCapture().handleError(&sender, &rows,
                     Error("Fie\xF1"
                           "a"),
                     UpdateKind::Insert, response);

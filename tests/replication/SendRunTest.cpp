@@ -3,6 +3,7 @@
 // start.
 
 #include "ReplicationFixture.h"
+#include "replication/OperatorTexts.h"
 #include "db/Error.h"
 
 #include <QDate>
@@ -31,7 +32,7 @@ TEST_F(SendRunTest, CompletedRunJournalsEveryDestinationAndEvent) {
     connect();
 
     const QDate firstDay = QDate::currentDate();
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     const QDate lastDay = QDate::currentDate();
 
     EXPECT_EQ(state(price), "stamped");
@@ -66,7 +67,7 @@ TEST_F(SendRunTest, CompletedRunJournalsEveryDestinationAndEvent) {
     EXPECT_TRUE(dialogs_.calls().empty());
 
     // Stamped events are never read again.
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     const std::vector<std::string> audit = install_.auditEntries();
     EXPECT_EQ(std::vector<std::string>(audit.end() - 2, audit.end()),
               (std::vector<std::string>{"Inicio,002,0", "Inicio,003,0"}));
@@ -83,7 +84,7 @@ TEST_F(SendRunTest, StampIsWrittenInOneFormWhateverTheRegionalFormats) {
         regional::Formats{QStringLiteral("d/M/yy"), QStringLiteral("h:mm:ss AP"), QChar(',')});
 
     const QDate firstDay = QDate::currentDate();
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     const QDate lastDay = QDate::currentDate();
 
     for (int id : {a, b}) {
@@ -111,14 +112,14 @@ TEST_F(SendRunTest, HundredEventsPerDestinationAndRunInRegistrationOrder) {
     origin().run(script);
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(origin().scalar("select count(*) from replica_eventos where rpev_fecrep is not null"), "100");
     EXPECT_EQ(origin().scalar("select min(rpev_id) from replica_eventos where rpev_fecrep is not null"),
               "51");
     EXPECT_EQ(install_.auditEntries().front(), "Inicio,002,100");
     EXPECT_EQ(install_.auditEntries()[1], "150,1125,");
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(origin().scalar("select count(*) from replica_eventos where rpev_fecrep is null"), "0");
     EXPECT_EQ(install_.auditEntries()[101], "Inicio,002,50");
     EXPECT_EQ(view_.ranges, (std::vector<int>{100, 50}));
@@ -135,7 +136,7 @@ TEST_F(SendRunTest, PassedOverArticleEventsDoNotStarveLaterEvents) {
     origin().run(eventInsert(EventSpec(126, 1, "A-0001", "D"), later));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(state(later), "stamped");
     EXPECT_EQ(
@@ -152,13 +153,13 @@ TEST_F(SendRunTest, NoRetryLeavesFailedEventsOut) {
     connect();
 
     view_.noRetry = true;
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(failed), "pending");
     EXPECT_EQ(state(fresh), "stamped");
     EXPECT_EQ(install_.auditEntries().front(), "Inicio,002,1");
 
     view_.noRetry = false;
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(failed), "stamped");
     EXPECT_EQ(note(failed), "Fila rechazada") << "a later success leaves the old note in place";
 }
@@ -176,7 +177,7 @@ TEST_F(SendRunTest, UnreachableDestinationIsJournaledAndSkipped) {
     const int toSur = addEvent(EventSpec(1125, 1).to("003"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(state(toNorte), "stamped");
     EXPECT_EQ(state(toSur), "stamped");
@@ -213,7 +214,7 @@ TEST_F(SendRunTest, SharedCompanyCodeIsServedByTheFirstEntryFirst) {
     const int refused = addEvent(EventSpec(229, 2));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(state(accepted), "stamped");
     EXPECT_EQ(state(refused), "stamped") << "the second entry applies what the first left";
@@ -241,16 +242,16 @@ TEST_F(SendRunTest, UnsavedChangesOfTheDestinationListAreInEffect) {
     connect();
 
     // In the editor: Sucursal Norte deleted, Sucursal Sur added, neither saved.
-    p_.Creplicac.first();
-    p_.Creplicac.remove();
-    p_.Creplicac.insert();
-    p_.Creplicac.fieldByName("RPPR_ID").setAsInteger(2);
-    p_.Creplicac.fieldByName("RPPR_NOMBRE").setAsString("Sucursal Sur");
-    p_.Creplicac.fieldByName("RPPR_SERVIDOR").setAsString(sur.directory());
-    p_.Creplicac.fieldByName("RPPR_COD").setAsString("003");
-    p_.Creplicac.post();
+    session_.destinationList().first();
+    session_.destinationList().remove();
+    session_.destinationList().insert();
+    session_.destinationList().fieldByName("RPPR_ID").setAsInteger(2);
+    session_.destinationList().fieldByName("RPPR_NOMBRE").setAsString("Sucursal Sur");
+    session_.destinationList().fieldByName("RPPR_SERVIDOR").setAsString(sur.directory());
+    session_.destinationList().fieldByName("RPPR_COD").setAsString("003");
+    session_.destinationList().post();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(state(toNorte), "pending");
     EXPECT_EQ(state(toSur), "stamped");
@@ -268,7 +269,7 @@ TEST_F(SendRunTest, EventsOfOtherCompaniesAndTypesAreNeverTakenUp) {
     const int otherType = addEvent(EventSpec(127, 1, "A-0001", "D"));
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(state(otherCompany), "pending");
     EXPECT_EQ(state(otherType), "pending");
@@ -279,33 +280,33 @@ TEST_F(SendRunTest, EmptyDestinationListCompletesWithoutJournal) {
     makeOrigin();
     connect();
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     EXPECT_EQ(view_.panel, (std::vector<bool>{true, false}));
     EXPECT_EQ(view_.timer, (std::vector<bool>{false, true}));
     EXPECT_FALSE(QFileInfo::exists(install_.auditPath()));
     EXPECT_FALSE(QFileInfo::exists(install_.errorsPath()));
-    EXPECT_EQ(p_.credentials.user, "SYSDBA") << "the credentials are read before any destination";
+    EXPECT_EQ(session_.credentials().user, "SYSDBA") << "the credentials are read before any destination";
 }
 
 TEST_F(SendRunTest, CredentialsComeFromTheSettingsOfTheOrigin) {
     makeOrigin();
     addDestination("002", "Sucursal Norte");
     connect();
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
-    EXPECT_EQ(p_.DBCia.parameters().get("User_Name"), std::optional<std::string>("SYSDBA"));
-    EXPECT_EQ(p_.DBCia.parameters().get("password"), std::optional<std::string>(adminPassword()));
-    EXPECT_EQ(p_.DBCia.parameters().get("Database"),
+    ASSERT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(session_.destination().parameters().get("User_Name"), std::optional<std::string>("SYSDBA"));
+    EXPECT_EQ(session_.destination().parameters().get("password"), std::optional<std::string>(adminPassword()));
+    EXPECT_EQ(session_.destination().parameters().get("Database"),
               std::optional<std::string>(destinations_.front()->directory() + "/datos/002/vertano.fdb"));
 
     // Without the two entries both are empty and the connection goes without them.
     origin().run("DELETE FROM CONFIGURACION");
     addEvent(EventSpec(1125, 1, std::nullopt, "D"));
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
-    EXPECT_EQ(p_.credentials.user, "");
-    EXPECT_EQ(p_.credentials.password, "");
-    EXPECT_FALSE(p_.DBCia.parameters().get("User_Name").has_value());
-    EXPECT_FALSE(p_.DBCia.parameters().get("password").has_value());
+    ASSERT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(session_.credentials().user, "");
+    EXPECT_EQ(session_.credentials().password, "");
+    EXPECT_FALSE(session_.destination().parameters().get("User_Name").has_value());
+    EXPECT_FALSE(session_.destination().parameters().get("password").has_value());
     EXPECT_EQ(install_.auditEntries()[1], "Inicio,002,1");
 }
 
@@ -338,12 +339,12 @@ TEST_F(SendRunTest, EventWithoutItsNumericKeyAbandonsTheRunWithTheServersText) {
     EXPECT_EQ(view_.panel, std::vector<bool>{true});
     EXPECT_EQ(view_.timer, std::vector<bool>{false});
     EXPECT_EQ(view_.captions.size(), 1);
-    EXPECT_FALSE(p_.running());
+    EXPECT_FALSE(session_.sendInProgress());
     EXPECT_TRUE(dialogs_.calls().empty()) << "the caller shows it";
 
     // The next run starts afresh.
     origin().run("UPDATE REPLICA_EVENTOS SET RPEV_IDDOC = 1 WHERE RPEV_ID = " + std::to_string(broken));
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(sur), "stamped");
 }
 
@@ -354,29 +355,29 @@ TEST_F(SendRunTest, RunWithoutOriginCompanyIsRefused) {
     connect();
     view_.company.clear();
 
-    EXPECT_EQ(run(), Principal::RunOutcome::Refused);
+    EXPECT_EQ(run(), RunOutcome::Refused);
 
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Debe indicar las compañías origen y destino.")});
     EXPECT_TRUE(view_.panel.empty());
     EXPECT_EQ(view_.timer, std::vector<bool>{false});
     EXPECT_EQ(state(id), "pending");
     EXPECT_FALSE(QFileInfo::exists(install_.auditPath()));
-    EXPECT_FALSE(p_.running());
+    EXPECT_FALSE(session_.sendInProgress());
 }
 
 TEST_F(SendRunTest, RunBeforeConectarIsRefusedWithoutTouchingAnyDatabase) {
-    p_.setCompanyKey(std::string("001"));
+    destinationList_.setCompanyKey(std::string("001"));
 
-    EXPECT_EQ(run(), Principal::RunOutcome::Refused);
+    EXPECT_EQ(run(), RunOutcome::Refused);
 
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages().front().contains(QStringLiteral("Conectar"))) << messages().front().toStdString();
     EXPECT_EQ(messages().front(), fromAnsi(notConnectedText()));
     EXPECT_TRUE(view_.panel.empty());
     EXPECT_FALSE(view_.timerOn());
-    EXPECT_FALSE(p_.DBEnvio.isOpen());
-    EXPECT_FALSE(p_.DBCia.isOpen());
-    EXPECT_FALSE(p_.CBorrar.isOpen());
+    EXPECT_FALSE(session_.origin().isOpen());
+    EXPECT_FALSE(session_.destination().isOpen());
+    EXPECT_FALSE(session_.settingsReader().isOpen());
     EXPECT_FALSE(QFileInfo::exists(install_.auditPath()));
 }
 
@@ -390,12 +391,12 @@ TEST_F(SendRunTest, RunsNeverOverlap) {
     // "Enviar", the timer, "Conectar" and the destination list editor reached while the run lets the window
     // handle its messages.
     RecordingView inner;
-    std::vector<Principal::RunOutcome> nested;
+    std::vector<RunOutcome> nested;
     std::vector<std::string> refusals;
     view_.onProcessMessages = [&] {
-        nested.push_back(p_.SendRun(inner));
+        nested.push_back(SendRun(session_, inner).run());
         for (const std::function<void()>& action : std::vector<std::function<void()>>{
-                 [&] { p_.Conectar(); }, [&] { p_.GrabarDestinos(); }, [&] { p_.DescartarDestinos(); }}) {
+                 [&] { destinationList_.connectOrigin(); }, [&] { destinationList_.save(); }, [&] { destinationList_.discard(); }}) {
             try {
                 action();
                 refusals.push_back("<done>");
@@ -405,10 +406,10 @@ TEST_F(SendRunTest, RunsNeverOverlap) {
         }
     };
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
-    EXPECT_EQ(nested, (std::vector<Principal::RunOutcome>{Principal::RunOutcome::Ignored,
-                                                          Principal::RunOutcome::Ignored}));
+    EXPECT_EQ(nested, (std::vector<RunOutcome>{RunOutcome::Ignored,
+                                                          RunOutcome::Ignored}));
     EXPECT_TRUE(inner.timer.empty() && inner.panel.empty() && inner.captions.isEmpty());
     ASSERT_EQ(refusals.size(), 6u);
     for (const std::string& r : refusals)
@@ -416,12 +417,12 @@ TEST_F(SendRunTest, RunsNeverOverlap) {
     EXPECT_EQ(state(a), "stamped");
     EXPECT_EQ(state(b), "stamped");
     EXPECT_EQ(install_.auditEntries().size(), 3u);
-    EXPECT_TRUE(p_.DBEnvio.isOpen());
+    EXPECT_TRUE(session_.origin().isOpen());
 
     // Once the run is over the same actions work again.
     view_.onProcessMessages = nullptr;
-    EXPECT_NO_THROW(p_.Conectar());
-    EXPECT_EQ(run(), Principal::RunOutcome::Completed);
+    EXPECT_NO_THROW(destinationList_.connectOrigin());
+    EXPECT_EQ(run(), RunOutcome::Completed);
 }
 
 TEST_F(SendRunTest, MissingSettingsFileIsReportedAtEveryJournalLine) {
@@ -436,7 +437,7 @@ TEST_F(SendRunTest, MissingSettingsFileIsReportedAtEveryJournalLine) {
     const bool existed = QFileInfo::exists(rootJournal);
     const qint64 sizeBefore = existed ? QFileInfo(rootJournal).size() : 0;
 
-    ASSERT_EQ(run(), Principal::RunOutcome::Completed);
+    ASSERT_EQ(run(), RunOutcome::Completed);
 
     if (!existed)
         QFile::remove(rootJournal);

@@ -2,7 +2,7 @@
 #include "ui/Application.h"
 #include "ui/QtDialogs.h"
 #include "ui/Tfprincipalpr.h"
-#include "ui/UnattendedStart.h"
+#include "app/StartArguments.h"
 
 int main(int argc, char** argv) {
     envio::Application app(argc, argv);

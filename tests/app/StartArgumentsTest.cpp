@@ -1,4 +1,4 @@
-#include "ui/UnattendedStart.h"
+#include "app/StartArguments.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@ TEST(StartArguments, TakesTheFivePositionsAfterTheProgramAndIgnoresTheRest) {
         {QStringLiteral("envio-precios"), QStringLiteral("srv:/vertano"), QStringLiteral("ana"),
          QStringLiteral("clave con blancos"), QStringLiteral("001"), QStringLiteral("1"),
          QStringLiteral("extra")});
-    EXPECT_EQ(a.server, QStringLiteral("srv:/vertano"));
-    EXPECT_EQ(a.user, QStringLiteral("ana"));
-    EXPECT_EQ(a.password, QStringLiteral("clave con blancos"));
-    EXPECT_EQ(a.company, QStringLiteral("001"));
+    EXPECT_EQ(a.server, "srv:/vertano");
+    EXPECT_EQ(a.user, "ana");
+    EXPECT_EQ(a.password, "clave con blancos");
+    EXPECT_EQ(a.company, "001");
     EXPECT_TRUE(a.unattended());
-    EXPECT_TRUE(a.noRetryErrors());
+    EXPECT_TRUE(a.noRetry);
 }
 
 TEST(StartArguments, WithoutAFourthArgumentTheStartIsInteractive) {

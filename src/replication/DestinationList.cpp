@@ -1,0 +1,42 @@
+#include "replication/DestinationList.h"
+
+#include "access/Scramble.h"
+#include "db/Error.h"
+#include "replication/EventTypes.h"
+#include "replication/OperatorTexts.h"
+#include "replication/ReplicationSession.h"
+
+namespace envio {
+
+void DestinationList::connectOrigin() {
+    if (session_.sendInProgress())
+        throw Error(busyText("conectar"));
+    Connection& origin = session_.origin();
+    origin.disconnect();
+    if (!companyKey_)
+        throw Error("Could not convert variant of type (Null) into type (String)");
+    const LoginState& login = session_.loginState();
+    origin.setParameter("Database", companyLocation(login.server, *companyKey_));
+    origin.setParameter("User_Name", login.user);
+    origin.setParameter("password", UnscrambleText(login.scrambledPassword));
+    origin.connect();
+    StagedDataset& list = session_.destinationList();
+    if (!list.isOpen())
+        list.open();
+}
+
+void DestinationList::save() {
+    if (session_.sendInProgress())
+        throw Error(busyText("grabar la lista"));
+    session_.destinationList().applyUpdates(0);
+}
+
+void DestinationList::discard() {
+    if (session_.sendInProgress())
+        throw Error(busyText("descartar los cambios de la lista"));
+    StagedDataset& list = session_.destinationList();
+    list.cancel();
+    list.cancelUpdates();
+}
+
+} // namespace envio
