@@ -4,7 +4,12 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+
+#include <algorithm>
+#include <deque>
+#include <optional>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,9 +19,22 @@ namespace envio::test {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// Bytes read from one side, to be written to the other side at `due`; `end`: the side closed.
+struct Chunk {
+    Clock::time_point due;
+    std::string bytes;
+    bool end;
+};
+
 struct Pair {
     int client;
     int server;
+    std::deque<Chunk> toServer;
+    std::deque<Chunk> toClient;
+    // A side has closed: nothing more is read, and the pair closes once that end is due.
+    bool ended;
 };
 
 sockaddr_in loopback(std::uint16_t port) {
@@ -35,6 +53,12 @@ void closeSocket(int& fd) {
     }
 }
 
+// Small writes go out at once: the relay forwards what it read as it read it.
+void noDelay(int fd) {
+    const int yes = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+}
+
 // Writes everything or reports failure; the sockets are blocking.
 bool sendAll(int fd, const char* data, ssize_t size) {
     while (size > 0) {
@@ -51,7 +75,8 @@ bool sendAll(int fd, const char* data, ssize_t size) {
 
 } // namespace
 
-TcpProxy::TcpProxy(std::uint16_t targetPort) : targetPort_(targetPort) {
+TcpProxy::TcpProxy(std::uint16_t targetPort, std::chrono::microseconds delay)
+    : targetPort_(targetPort), delay_(delay) {
     if (::pipe2(wake_, O_CLOEXEC) != 0)
         throw std::runtime_error("proxy: pipe");
     listen();
@@ -72,6 +97,10 @@ std::string TcpProxy::through(const std::string& path) const {
 int TcpProxy::accepted() const {
     std::lock_guard lock(mutex_);
     return accepted_;
+}
+
+TcpProxy::Traffic TcpProxy::traffic() const {
+    return {clientMessages_.load(), clientBytes_.load(), serverMessages_.load(), serverBytes_.load()};
 }
 
 void TcpProxy::listen() {
@@ -120,12 +149,27 @@ void TcpProxy::loop() {
         fds.push_back({wake_[0], POLLIN, 0});
         if (listener_ >= 0)
             fds.push_back({listener_, POLLIN, 0});
-        const std::size_t firstPair = fds.size();
-        for (const Pair& p : pairs) {
-            fds.push_back({p.client, POLLIN, 0});
-            fds.push_back({p.server, POLLIN, 0});
+        // Where each pair's two sockets are in fds; a pair whose side has closed is no longer read.
+        std::vector<std::size_t> slot(pairs.size(), 0);
+        std::optional<Clock::time_point> nextDue;
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            const Pair& p = pairs[i];
+            if (!p.ended) {
+                slot[i] = fds.size();
+                fds.push_back({p.client, POLLIN, 0});
+                fds.push_back({p.server, POLLIN, 0});
+            }
+            for (const std::deque<Chunk>* queue : {&p.toServer, &p.toClient})
+                if (!queue->empty() && (!nextDue || queue->front().due < *nextDue))
+                    nextDue = queue->front().due;
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        timespec timeout{};
+        if (nextDue) {
+            const auto wait = std::max(std::chrono::nanoseconds(0), *nextDue - Clock::now());
+            timeout.tv_sec = static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
+            timeout.tv_nsec = static_cast<long>((wait % std::chrono::seconds(1)).count());
+        }
+        if (::ppoll(fds.data(), fds.size(), nextDue ? &timeout : nullptr, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             break;
@@ -168,7 +212,9 @@ void TcpProxy::loop() {
                 sockaddr_in target = loopback(targetPort_);
                 if (server >= 0 &&
                     ::connect(server, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0) {
-                    pairs.push_back({client, server});
+                    noDelay(client);
+                    noDelay(server);
+                    pairs.push_back({client, server, {}, {}, false});
                 } else {
                     int c = client;
                     closeSocket(c);
@@ -179,26 +225,50 @@ void TcpProxy::loop() {
             }
         }
 
-        std::vector<Pair> alive(pairs.begin() + static_cast<std::ptrdiff_t>(polled), pairs.end());
+        // What was read now is due on the other side one delay later.
+        const Clock::time_point due = Clock::now() + delay_;
+        char buffer[64 * 1024];
+        auto take = [&](Pair& p, const pollfd& from, std::deque<Chunk>& to, std::atomic<long long>& messages,
+                        std::atomic<long long>& bytes) {
+            if (p.ended || !from.revents)
+                return;
+            const ssize_t got = ::recv(from.fd, buffer, sizeof buffer, 0);
+            if (got < 0 && errno == EINTR)
+                return;
+            if (got <= 0) {
+                p.ended = true;
+                to.push_back({due, {}, true});
+                return;
+            }
+            ++messages;
+            bytes += got;
+            to.push_back({due, std::string(buffer, static_cast<std::size_t>(got)), false});
+        };
         for (std::size_t i = 0; i < polled; ++i) {
-            Pair p = pairs[i];
+            Pair& p = pairs[i];
+            if (slot[i] == 0)
+                continue;
+            take(p, fds[slot[i]], p.toServer, clientMessages_, clientBytes_);
+            take(p, fds[slot[i] + 1], p.toClient, serverMessages_, serverBytes_);
+        }
+
+        // Chunks whose time has come go out; a pair closes when a side's end is due or a write fails.
+        std::vector<Pair> alive;
+        for (Pair& p : pairs) {
             bool open = true;
-            const pollfd& c = fds[firstPair + 2 * i];
-            const pollfd& s = fds[firstPair + 2 * i + 1];
-            char buffer[64 * 1024];
-            auto relay = [&](const pollfd& from, int to) {
-                if (!open || !from.revents)
-                    return;
-                const ssize_t got = ::recv(from.fd, buffer, sizeof buffer, 0);
-                if (got < 0 && errno == EINTR)
-                    return;
-                if (got <= 0 || !sendAll(to, buffer, got))
-                    open = false;
+            auto deliver = [&](std::deque<Chunk>& queue, int to) {
+                const Clock::time_point now = Clock::now();
+                while (open && !queue.empty() && queue.front().due <= now) {
+                    const Chunk& chunk = queue.front();
+                    if (chunk.end || !sendAll(to, chunk.bytes.data(), static_cast<ssize_t>(chunk.bytes.size())))
+                        open = false;
+                    queue.pop_front();
+                }
             };
-            relay(c, p.server);
-            relay(s, p.client);
+            deliver(p.toServer, p.server);
+            deliver(p.toClient, p.client);
             if (open) {
-                alive.push_back(p);
+                alive.push_back(std::move(p));
             } else {
                 closeSocket(p.client);
                 closeSocket(p.server);

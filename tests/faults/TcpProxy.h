@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -14,9 +16,21 @@ namespace envio::test {
 //
 // cut() closes every relayed connection in both directions and stops listening; until restore() a new
 // connection is refused. Both return once the relay has done it. The relay runs on a thread of its own.
+//
+// With a delay, every chunk the relay reads from one side is written to the other side that long after it
+// was read, in both directions, as a link of that one-way latency would: chunks overlap in flight, the
+// stream is not serialised. A side that closes is closed on the other side after the same delay.
 class TcpProxy {
 public:
-    explicit TcpProxy(std::uint16_t targetPort = 3050);
+    // What crossed the relay since it started: reads that returned data on each side and their bytes.
+    struct Traffic {
+        long long clientMessages = 0;
+        long long clientBytes = 0;
+        long long serverMessages = 0;
+        long long serverBytes = 0;
+    };
+
+    explicit TcpProxy(std::uint16_t targetPort = 3050, std::chrono::microseconds delay = {});
     ~TcpProxy();
     TcpProxy(const TcpProxy&) = delete;
     TcpProxy& operator=(const TcpProxy&) = delete;
@@ -29,6 +43,7 @@ public:
     void restore();
     // Connections accepted so far, cut ones included.
     int accepted() const;
+    Traffic traffic() const;
 
 private:
     enum class Request { None, Cut, Restore, Stop };
@@ -38,6 +53,7 @@ private:
     void perform(Request request);
 
     std::uint16_t targetPort_;
+    std::chrono::microseconds delay_;
     std::uint16_t port_ = 0;
     int listener_ = -1;
     int wake_[2] = {-1, -1};
@@ -46,6 +62,10 @@ private:
     std::condition_variable done_;
     Request request_ = Request::None;
     int accepted_ = 0;
+    std::atomic<long long> clientMessages_{0};
+    std::atomic<long long> clientBytes_{0};
+    std::atomic<long long> serverMessages_{0};
+    std::atomic<long long> serverBytes_{0};
     std::thread thread_;
 };
 
