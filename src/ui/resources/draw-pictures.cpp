@@ -1,7 +1,9 @@
 // Draws the pictures of the windows (logos, button and navigator pictures) into the PNG files beside this
 // file. It is not part of the build; the PNG files it wrote are. To draw them again:
 //   g++ -std=c++20 -fPIC draw-pictures.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw-pictures
-//   QT_QPA_PLATFORM=offscreen /tmp/draw-pictures src/ui/resources
+//   QT_QPA_PLATFORM=offscreen /tmp/draw-pictures src/ui/resources packaging/icons
+// The second directory, when given, receives the window icon drawn again at the sizes of the desktop menu
+// (envio-precios-<size>.png), which the package installs.
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,6 +12,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <cmath>
+#include <string>
 
 static QString out;
 static QImage canvas(int w, int h) {
@@ -75,6 +78,21 @@ static void cylinder(QPainter& p, QRectF r, QColor c) {
     p.drawPath(body);
     p.setBrush(c.lighter(150));
     p.drawEllipse(QRectF(r.left(), r.top(), r.width(), e));
+}
+
+// Window icon: a price tag with an arrow, drawn on a 32-unit square scaled to the requested size.
+static QImage windowIcon(int size) {
+    QImage i = canvas(size, size);
+    QPainter p(&i);
+    aa(p);
+    p.scale(size / 32.0, size / 32.0);
+    p.save();
+    p.translate(15, 13);
+    p.rotate(-20);
+    tag(p, QRectF(-13, -7, 26, 14), QColor(242, 177, 52));
+    p.restore();
+    arrow(p, QPointF(4, 26), QPointF(28, 26), QColor(30, 100, 190), 2.6);
+    return i;
 }
 
 int main(int argc, char** argv) {
@@ -289,17 +307,11 @@ int main(int argc, char** argv) {
         p.drawLine(QPointF(4, 4), QPointF(12, 12));
         p.drawLine(QPointF(12, 4), QPointF(4, 12));
     });
-    { // Window icon: a price tag with an arrow.
-        QImage i = canvas(32, 32);
-        QPainter p(&i);
-        aa(p);
-        p.save();
-        p.translate(15, 13);
-        p.rotate(-20);
-        tag(p, QRectF(-13, -7, 26, 14), QColor(242, 177, 52));
-        p.restore();
-        arrow(p, QPointF(4, 26), QPointF(28, 26), QColor(30, 100, 190), 2.6);
-        save(i, "icono.png");
+    save(windowIcon(32), "icono.png");
+    if (argc > 2) {
+        out = argv[2];
+        for (const int size : {16, 22, 24, 48, 64, 128, 256})
+            save(windowIcon(size), ("envio-precios-" + std::to_string(size) + ".png").c_str());
     }
     return 0;
 }
