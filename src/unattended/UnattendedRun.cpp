@@ -3,10 +3,12 @@
 #include "access/Login.h"
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
+#include "app/PasswordFile.h"
 #include "db/AnsiCodec.h"
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"
+#include "unattended/RunnerCommandLine.h"
 #include "unattended/UnattendedSequence.h"
 
 #include <QString>
@@ -78,18 +80,26 @@ private:
 
 } // namespace
 
-int runUnattended(const std::vector<std::string>& args, std::ostream& out) {
+int runUnattended(const std::vector<std::string>& args, std::ostream& out, const RunOptions& options) {
     if (args.size() < 4 || args.size() > 5 || args[3].empty()) {
-        std::cerr << "uso: envio-precios-run SERVIDOR USUARIO CLAVE COMPA\u00d1\u00cdA_ORIGEN [1]\n"
-                     "  1 al final: no reintentar los eventos que ya fallaron\n";
+        std::cerr << runnerUsage();
         return ExitUsage;
     }
     QStringList commandLine{QString()};
     for (const std::string& a : args)
         commandLine.append(QString::fromLocal8Bit(a.c_str()));
+    StartArguments arguments = StartArguments::fromCommandLine(commandLine);
+    try {
+        if (arguments.password == "-")
+            arguments.password =
+                toAnsi(QString::fromLocal8Bit(resolvePassword(arguments.password, options.passwordFile).c_str()));
+    } catch (const Error& e) {
+        std::cerr << "envio-precios-run: " << e.what() << std::endl;
+        return ExitUsage;
+    }
     try {
         HeadlessSteps steps(out);
-        switch (runUnattendedSequence(steps, StartArguments::fromCommandLine(commandLine))) {
+        switch (runUnattendedSequence(steps, arguments)) {
         case RunOutcome::Completed:
             return ExitCompleted;
         case RunOutcome::Refused:

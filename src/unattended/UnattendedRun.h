@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ enum RunExit : int {
 // args are the five positional arguments of the program's command line (the program path excluded), in the
 // system's encoding. Progress captions and per-destination summaries go to `out`; every text the program
 // would show in a box goes to standard error at once.
-int runUnattended(const std::vector<std::string>& args, std::ostream& out);
+struct RunOptions {
+    std::optional<std::string> passwordFile; // where a password argument "-" is read from
+    std::optional<std::string> summaryJson;  // where the machine-readable summary goes
+};
+int runUnattended(const std::vector<std::string>& args, std::ostream& out, const RunOptions& options = {});
 
 } // namespace envio
