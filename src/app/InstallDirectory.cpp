@@ -125,6 +125,11 @@ QString diraplicacion() {
     return *directory;
 }
 
+std::optional<QString> storedInstallDirectory() {
+    InstallDirSource* source = installedSource().load();
+    return (source ? *source : platformSource()).read();
+}
+
 QString applicationFile(const QString& literal) {
     QString name = literal;
     if (name.startsWith(QLatin1Char('\\')))

@@ -39,6 +39,9 @@ void setInstallDirSource(InstallDirSource* source);
 // (at every call) and the result is the empty text.
 QString diraplicacion();
 
+// The stored installation directory, read afresh and without telling anybody when it is absent.
+std::optional<QString> storedInstallDirectory();
+
 // The installation directory followed by a file literal such as "\TARNELO.TXT", whose leading backslash
 // becomes the platform's separator. Nothing else is added or removed.
 QString applicationFile(const QString& literal);

@@ -1,6 +1,8 @@
 #include "replication/SendRun.h"
 
 #include "app/Dialogs.h"
+#include "app/RunLock.h"
+#include "app/StopRequest.h"
 #include "db/AnsiCodec.h"
 #include "db/SqlLiteral.h"
 #include "replication/Appliers.h"
@@ -63,6 +65,10 @@ RunOutcome SendRun::run() {
     // run is ignored.
     if (session_.sendInProgress())
         return RunOutcome::Ignored;
+    // One run per installation directory across processes; the timer keeps going, so a timed run tries again.
+    const RunLock lock;
+    if (!lock.taken())
+        return RunOutcome::Busy;
     InProgress busy(session_);
     view_.setTimerEnabled(false);
     if (view_.originCompanyText().isEmpty()) {
@@ -75,7 +81,10 @@ RunOutcome SendRun::run() {
     }
     view_.setProgressVisible(true);
     readCredentials();
-    sendToDestinations();
+    if (!sendToDestinations()) {
+        view_.setProgressVisible(false);
+        return RunOutcome::Stopped;
+    }
     view_.setProgressVisible(false);
     view_.setTimerEnabled(true);
     return RunOutcome::Completed;
@@ -98,12 +107,14 @@ void SendRun::readCredentials() {
     session_.settingsReader().close();
 }
 
-void SendRun::sendToDestinations() {
+bool SendRun::sendToDestinations() {
     StagedDataset& list = session_.destinationList();
     Connection& destination = session_.destination();
     StagedDataset& events = session_.events();
     list.first();
     while (!list.eof()) {
+        if (stop::requested())
+            return false;
         DestinationSummary summary;
         summary.code = list.fieldByName("RPPR_COD").AsString();
         summary.name = list.fieldByName("RPPR_NOMBRE").AsString();
@@ -129,22 +140,31 @@ void SendRun::sendToDestinations() {
         archivo_auditoria("Inicio", summary.code, std::to_string(summary.read));
 
         if (destination.isOpen()) {
-            sendEvents(summary);
+            const bool completed = sendEvents(summary);
             events.close();
+            if (!completed) {
+                view_.destinationDone(summary);
+                return false;
+            }
         } else {
             archivo_errores(ansi("No se pudo entablar conexión con la BD ") + summary.location);
         }
         view_.destinationDone(summary);
         list.next();
     }
+    return true;
 }
 
-void SendRun::sendEvents(DestinationSummary& summary) {
+bool SendRun::sendEvents(DestinationSummary& summary) {
     StagedDataset& events = session_.events();
     ErrorCapture& capture = session_.errorCapture();
     view_.setProgressRange(summary.read);
     events.first();
     while (!events.eof()) {
+        if (stop::requested())
+            return false;
+        // A stop asked for from here on waits until the event is applied, stamped and journaled.
+        const stop::EventInProgress inProgress;
         const ReplicationEvent event = ReplicationEvent::fromCurrentRow(events);
         view_.setEventSummary(event.summary());
         view_.processMessages();
@@ -164,6 +184,7 @@ void SendRun::sendEvents(DestinationSummary& summary) {
         capture.setCurrentEvent(std::nullopt);
         events.next();
     }
+    return true;
 }
 
 void SendRun::stamp(const ReplicationEvent& event) {

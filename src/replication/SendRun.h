@@ -12,7 +12,9 @@ struct ReplicationEvent;
 enum class RunOutcome {
     Completed, // every destination visited; the timer is on again
     Refused,   // no origin company, or "Conectar" not done: nothing was touched
-    Ignored,   // a run was already in progress
+    Ignored,   // a run was already in progress in this process
+    Busy,      // another process is sending from the same installation directory: nothing was touched
+    Stopped,   // a stop was asked for: the run ended after the event it was applying
 };
 
 // One send run over the whole destination list: for every destination it connects that company's database,
@@ -28,8 +30,9 @@ public:
 private:
     void readCredentials();
     std::string firstValue(const std::string& query);
-    void sendToDestinations();
-    void sendEvents(DestinationSummary& summary);
+    // False when a stop ended the walk early.
+    bool sendToDestinations();
+    bool sendEvents(DestinationSummary& summary);
     void stamp(const ReplicationEvent& event);
 
     ReplicationSession& session_;

@@ -1,6 +1,8 @@
 #include "ui/Tfprincipalpr.h"
 
 #include "app/Dialogs.h"
+#include "app/RunLock.h"
+#include "app/StopRequest.h"
 #include "db/AnsiCodec.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
@@ -304,8 +306,10 @@ public:
     void tickNoRetry() override { window_.CkError->setChecked(true); }
     void connectOrigin() override { window_.AdvGlowButton2Click(); }
     RunOutcome send() override {
-        window_.SpeedButton1Click();
-        return RunOutcome::Completed;
+        const RunOutcome outcome = window_.send();
+        if (outcome == RunOutcome::Busy)
+            dialogs().message(runInProgressText());
+        return outcome;
     }
 
 private:
@@ -401,23 +405,34 @@ void Tfprincipalpr::AdvGlowButton4Click() {
 // ---- send runs -------------------------------------------------------------------------------------------
 
 void Tfprincipalpr::SpeedButton1Click() {
+    // Another process sending from the same installation directory is told to the operator who pressed.
+    if (send() == RunOutcome::Busy)
+        dialogs().message(runInProgressText());
+}
+
+void Tfprincipalpr::Timer1Timer() {
+    // A tick that finds another process sending is skipped quietly; the timer tries again.
+    send();
+}
+
+RunOutcome Tfprincipalpr::send() {
     // A click or a tick that arrives while a run processes the window's messages is ignored.
     if (session_.sendInProgress())
-        return;
+        return RunOutcome::Ignored;
     struct AfterRun {
         Tfprincipalpr& window;
         ~AfterRun() { window.afterRun(); }
     } after{*this};
-    SendRun(session_, *this).run();
-}
-
-void Tfprincipalpr::Timer1Timer() {
-    SpeedButton1Click();
+    return SendRun(session_, *this).run();
 }
 
 void Tfprincipalpr::afterRun() {
     // The run walked the destination list; the grids show where it stopped.
     destinations_->reload();
+    if (stop::requested()) {
+        endProcess();
+        return;
+    }
     if (closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);

@@ -87,6 +87,8 @@ public:
     void AdvGlowButton3Click(); // "Grabar"
     void AdvGlowButton4Click(); // "Salir" of the editor panel
     void SpeedButton1Click();   // "Enviar"
+    // One send run, whatever started it.
+    RunOutcome send();
     void Timer1Timer();
     void PngSpeedButton3Click(); // "Pendientes": the pending-events window
     void SpeedButton2Click();    // "Salir"

@@ -4,6 +4,8 @@
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
 #include "app/PasswordFile.h"
+#include "app/RunLock.h"
+#include "app/StopRequest.h"
 #include "db/AnsiCodec.h"
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
@@ -105,6 +107,11 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out, const
         case RunOutcome::Refused:
         case RunOutcome::Ignored:
             return ExitRefused;
+        case RunOutcome::Busy:
+            dialogs().message(runInProgressText());
+            return ExitRefused;
+        case RunOutcome::Stopped:
+            return stop::exitCode();
         }
     } catch (const SilentAbort&) {
         // Already reported by the error capture.

@@ -1,6 +1,7 @@
 #include "app/Dialogs.h"
 #include "app/PasswordFile.h"
 #include "app/StartArguments.h"
+#include "app/StopRequest.h"
 #include "db/AnsiCodec.h"
 #include "db/Error.h"
 #include "ui/Application.h"
@@ -21,6 +22,10 @@ const char* const kUsage =
 } // namespace
 
 int main(int argc, char** argv) {
+    // A stop asked for by a signal ends the program once the run in progress has finished its event.
+    envio::stop::installHandlers([] {
+        QMetaObject::invokeMethod(qApp, [] { envio::endProcess(); }, Qt::QueuedConnection);
+    });
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "envio-precios " ENVIO_VERSION "\n";
         return 0;
@@ -58,5 +63,5 @@ int main(int argc, char** argv) {
         result = QApplication::exec();
     }
     envio::setDialogs(nullptr);
-    return result;
+    return envio::stop::requested() ? envio::stop::exitCode() : result;
 }

@@ -1,3 +1,4 @@
+#include "app/StopRequest.h"
 #include "unattended/RunnerCommandLine.h"
 #include "unattended/UnattendedRun.h"
 
@@ -6,6 +7,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    envio::stop::installHandlers();
     const envio::RunnerCommandLine line = envio::RunnerCommandLine::parse(argc, argv);
     if (line.help) {
         std::cout << envio::runnerUsage();
