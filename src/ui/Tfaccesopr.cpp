@@ -1,10 +1,7 @@
 #include "ui/Tfaccesopr.h"
 
-#include "app/Dialogs.h"
-#include "app/FailureTranslation.h"
 #include "app/ServerList.h"
 #include "db/AnsiCodec.h"
-#include "db/Error.h"
 #include "ui/Application.h"
 #include "ui/Pictures.h"
 
@@ -203,20 +200,6 @@ bool Tfaccesopr::eventFilter(QObject* watched, QEvent* event) {
             return true;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void Tfaccesopr::ENoManejada(std::exception_ptr failure) {
-    if (!failure)
-        return;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const SilentAbort&) {
-        // Already reported by whoever raised it.
-    } catch (const std::exception& e) {
-        dialogs().message(translateFailure(e.what()));
-    } catch (...) {
-        dialogs().message(translateFailure("Unknown failure"));
-    }
 }
 
 } // namespace envio

@@ -5,7 +5,6 @@
 #include "db/Connection.h"
 
 #include <QDialog>
-#include <exception>
 
 class QComboBox;
 class QGroupBox;
@@ -40,10 +39,6 @@ public:
     void SpeedButton1Click();
     // "ESC: &Salir": ends the process at once.
     void SpeedButton2Click();
-
-    // The application-wide failure handler: shows a failure nobody else handled, translated for the operator;
-    // a silent abort shows nothing. Uses nothing of any login window.
-    static void ENoManejada(std::exception_ptr failure);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

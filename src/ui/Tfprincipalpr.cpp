@@ -71,7 +71,7 @@ Tfprincipalpr::Tfprincipalpr(StartArguments arguments, QWidget* parent)
       destinations_(std::make_unique<DatasetTableModel>(principal_.Creplicac, destinationColumns())) {
     // The error capture was bound to the providers and staged datasets when they were made; what nobody
     // handles goes to the application-wide handler from now on.
-    setFailureHandler(&Tfaccesopr::ENoManejada);
+    setFailureHandler(&Application::showUnhandledFailure);
     buildWindow();
     wire();
     firstActivation_ = true;

@@ -7,7 +7,6 @@
 #include "ui/Application.h"
 #include "ui/CustomFilterDialog.h"
 #include "ui/FindDialog.h"
-#include "ui/Tfaccesopr.h"
 #include "ui/Tfpendientespr.h"
 
 #include <QApplication>
@@ -63,7 +62,7 @@ protected:
     void SetUp() override {
         regional::setOverride(
             regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
         principal = std::make_unique<Principal>();

@@ -6,7 +6,6 @@
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfaccesopr.h"
 #include "ui/Tfpendientespr.h"
 
 #include <QCheckBox>
@@ -51,7 +50,7 @@ const char* const listScript =
 class FindDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
         principal = std::make_unique<Principal>();

@@ -24,7 +24,7 @@ using Kind = ScriptedDialogs::Kind;
 class LoginWindowTest : public testing::Test {
 protected:
     LoginWindowTest() {
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         window = std::make_unique<Tfaccesopr>(principal.DbGeneraldes, principal.loginState);
     }
 
@@ -183,7 +183,7 @@ TEST(LoginThroughTheServer, FailuresAreShownTranslated) {
     Installation site(TestDatabase::Route::Server);
     ScriptedDialogs desktop;
     ScopedDialogs scoped(desktop);
-    setFailureHandler(&Tfaccesopr::ENoManejada);
+    setFailureHandler(&Application::showUnhandledFailure);
     Principal principal;
     Tfaccesopr window(principal.DbGeneraldes, principal.loginState);
     window.show();

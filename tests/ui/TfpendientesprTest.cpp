@@ -6,7 +6,6 @@
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfaccesopr.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportSave.h"
 #include "ui/grid/ExportText.h"
@@ -128,7 +127,7 @@ protected:
     void SetUp() override {
         regional::setOverride(
             regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         std::string script;
         for (const auto& [code, name] : typeNames)
