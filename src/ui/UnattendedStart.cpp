@@ -1,12 +1,8 @@
 #include "ui/UnattendedStart.h"
 
 #include "db/AnsiCodec.h"
-#include "ui/Tfaccesopr.h"
-#include "ui/Tfprincipalpr.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
+#include "ui/LoginWindow.h"
+#include "ui/MainWindow.h"
 
 namespace envio {
 
@@ -23,18 +19,16 @@ StartArguments StartArguments::fromCommandLine(const QStringList& arguments) {
     return a;
 }
 
-void runUnattendedStart(Tfprincipalpr& principal, Tfaccesopr& login, const StartArguments& arguments) {
-    login.ServidorDes->setEditText(arguments.server);
-    login.TUsuades->setText(arguments.user);
-    login.TClavedes->setText(arguments.password);
-    login.SpeedButton1Click();
+void runUnattendedStart(MainWindow& principal, LoginWindow& login, const StartArguments& arguments) {
+    login.fillIn(arguments.server, arguments.user, arguments.password);
+    login.logIn();
 
-    principal.setSerDes1(fromAnsi(principal.principal().loginState.server));
+    principal.showServer(fromAnsi(principal.principal().loginState.server));
     principal.setCompanyKey(toAnsi(arguments.company));
     if (arguments.noRetryErrors())
-        principal.CkError->setChecked(true);
-    principal.AdvGlowButton2Click();
-    principal.SpeedButton1Click();
+        principal.setNoRetryErrors(true);
+    principal.connectOrigin();
+    principal.sendNow();
 }
 
 } // namespace envio

@@ -5,8 +5,8 @@
 
 namespace envio {
 
-class Tfaccesopr;
-class Tfprincipalpr;
+class LoginWindow;
+class MainWindow;
 
 // The five command-line arguments: server string, user name, password, origin company code and the no-retry
 // switch. The program's own path comes first and is not used; arguments after the fifth are ignored.
@@ -28,6 +28,6 @@ struct StartArguments {
 // The unattended start: logs in with the arguments without showing the login window, loads the company list,
 // picks the origin company, connects and runs the first send. A failure in any step abandons the steps after
 // it and is raised to the caller.
-void runUnattendedStart(Tfprincipalpr& principal, Tfaccesopr& login, const StartArguments& arguments);
+void runUnattendedStart(MainWindow& principal, LoginWindow& login, const StartArguments& arguments);
 
 } // namespace envio

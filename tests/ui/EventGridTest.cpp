@@ -7,7 +7,7 @@
 #include "ui/Application.h"
 #include "ui/CustomFilterDialog.h"
 #include "ui/FindDialog.h"
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -68,7 +68,7 @@ protected:
         principal = std::make_unique<Principal>();
         principal->DBEnvio.setParameter("Database", origin->location());
         principal->DBCia.setParameter("Database", origin->directory() + "/nowhere.fdb");
-        window = std::make_unique<Tfpendientespr>(*principal);
+        window = std::make_unique<PendingEventsWindow>(*principal);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -84,8 +84,8 @@ protected:
         regional::setOverride(std::nullopt);
     }
 
-    EventGrid& grid() { return *window->DBGridEh1; }
-    StagedDataset& list() { return window->pending.CErroresenv; }
+    EventGrid& grid() { return *window->controls().eventsGrid; }
+    StagedDataset& list() { return window->pending().CErroresenv; }
 
     Ids shownIds() {
         const int id = list().fieldByName("RPEV_ID").index();
@@ -128,7 +128,7 @@ protected:
 
     std::unique_ptr<TestDatabase> origin;
     std::unique_ptr<Principal> principal;
-    std::unique_ptr<Tfpendientespr> window;
+    std::unique_ptr<PendingEventsWindow> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
 };
@@ -201,7 +201,7 @@ TEST_F(EventGridTest, APendingSortIsAppliedWhenTheGridLosesTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_TRUE(grid().hasFocus());
     ctrlClickTitle(Codigo);
-    window->ckfiltro->setFocus();
+    window->controls().filterRowBox->setFocus();
     EXPECT_EQ(shownIds(), (Ids{1, 6, 4, 7, 5}));
     EXPECT_FALSE(grid().sortState().applyPending());
 }
@@ -543,7 +543,7 @@ TEST_F(EventGridTest, MovedAndResizedColumnsAreExportedAsShown) {
     EXPECT_EQ(all.focusedColumn, 2);
     EXPECT_EQ(all.rows.size(), 5u);
     EXPECT_EQ(all.currentRow, 1);
-    EXPECT_EQ(all.name, QStringLiteral("DBGridEh1"));
+    EXPECT_EQ(all.name, QStringLiteral("GridPendientes"));
     EXPECT_EQ(all.pixelsPerInch, grid().logicalDpiX());
     const QColor base = grid().palette().color(QPalette::Base);
     EXPECT_EQ(all.palette.window,

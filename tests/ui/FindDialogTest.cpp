@@ -6,7 +6,7 @@
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -55,7 +55,7 @@ protected:
         origin->run(listScript);
         principal = std::make_unique<Principal>();
         principal->DBEnvio.setParameter("Database", origin->location());
-        window = std::make_unique<Tfpendientespr>(*principal);
+        window = std::make_unique<PendingEventsWindow>(*principal);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->activationPending(); }));
@@ -68,7 +68,7 @@ protected:
         setFailureHandler({});
     }
 
-    EventGrid& grid() { return *window->DBGridEh1; }
+    EventGrid& grid() { return *window->controls().eventsGrid; }
 
     // Opens the dialog over the grid (Ctrl+F twice), runs the steps in it, then closes it with "Close".
     void withDialog(const std::function<void(FindDialog&)>& steps) {
@@ -96,7 +96,7 @@ protected:
 
     std::unique_ptr<TestDatabase> origin;
     std::unique_ptr<Principal> principal;
-    std::unique_ptr<Tfpendientespr> window;
+    std::unique_ptr<PendingEventsWindow> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
 };

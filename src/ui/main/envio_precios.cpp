@@ -1,7 +1,7 @@
 #include "app/Dialogs.h"
 #include "ui/Application.h"
+#include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
-#include "ui/Tfprincipalpr.h"
 #include "ui/UnattendedStart.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        envio::Tfprincipalpr principal(envio::StartArguments::fromCommandLine(QCoreApplication::arguments()));
+        envio::MainWindow principal(envio::StartArguments::fromCommandLine(QCoreApplication::arguments()));
         principal.show();
         result = QApplication::exec();
     }
