@@ -2,9 +2,9 @@
 
 #include "db/AnsiCodec.h"
 #include "ui/grid/ExportCsv.h"
+#include "ui/grid/ExportGridsel.h"
 #include "ui/grid/ExportRtf.h"
 #include "ui/grid/ExportText.h"
-#include "ui/grid/ExportGridsel.h"
 
 namespace envio {
 
