@@ -121,7 +121,7 @@ QByteArray fileContents(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-class PendingWindowTest : public ::testing::Test {
+class PendingEventsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         regional::setOverride(
@@ -198,7 +198,7 @@ protected:
     ScopedDialogs scoped{desktop};
 };
 
-TEST_F(PendingWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
+TEST_F(PendingEventsWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
     PendingEventsWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Documentos pendientes por transmitir"));
     EXPECT_EQ(w.size(), QSize(740, 374));
@@ -241,7 +241,7 @@ TEST_F(PendingWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
     EXPECT_TRUE(desktop.calls().empty());
 }
 
-TEST_F(PendingWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
+TEST_F(PendingEventsWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
     open();
     grid().setCurrentCell(1, 1); // event 4
     ASSERT_EQ(currentId(), 4);
@@ -265,7 +265,7 @@ TEST_F(PendingWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
     EXPECT_EQ(desktop.texts(Kind::Message), QStringList());
 }
 
-TEST_F(PendingWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
+TEST_F(PendingEventsWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
     open();
     clickTitle(1);
     clickTitle(1); // "Código" descending: zz-1, cd-7, Ab-300, ab-101, ab-100
@@ -279,7 +279,7 @@ TEST_F(PendingWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
     EXPECT_EQ(currentId(), 6);
 }
 
-TEST_F(PendingWindowTest, AnEmptyListDeletesNothingAndCopiesAnEmptyCell) {
+TEST_F(PendingEventsWindowTest, AnEmptyListDeletesNothingAndCopiesAnEmptyCell) {
     origin->run("delete from REPLICA_EVENTOS");
     open();
     EXPECT_EQ(grid().rows().rowCount(), 0);
@@ -300,7 +300,7 @@ TEST_F(PendingWindowTest, AnEmptyListDeletesNothingAndCopiesAnEmptyCell) {
     EXPECT_EQ(fileContents(dir.filePath(QStringLiteral("vacio.csv"))), QByteArray("\"\""));
 }
 
-TEST_F(PendingWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
+TEST_F(PendingEventsWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
     PendingEventsWindow& w = open();
     w.controls().filterRowBox->click();
     EXPECT_TRUE(grid().filterRowVisible());
@@ -320,7 +320,7 @@ TEST_F(PendingWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 5, 6}));
 }
 
-TEST_F(PendingWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
+TEST_F(PendingEventsWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
     open();
     clickTitle(1);
     clickTitle(1); // "Código" descending
@@ -352,7 +352,7 @@ TEST_F(PendingWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
     EXPECT_EQ(desktop.clipboard()[0].data, QByteArray("ab-100", 7));
 }
 
-TEST_F(PendingWindowTest, TheMenuActsOnlyWhileTheGridHasTheFocus) {
+TEST_F(PendingEventsWindowTest, TheMenuActsOnlyWhileTheGridHasTheFocus) {
     PendingEventsWindow& w = open();
     w.controls().filterRowBox->setFocus();
     ASSERT_FALSE(w.gridFocused());
@@ -368,7 +368,7 @@ TEST_F(PendingWindowTest, TheMenuActsOnlyWhileTheGridHasTheFocus) {
     EXPECT_TRUE(grid().selection().isAll());
 }
 
-TEST_F(PendingWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt) {
+TEST_F(PendingEventsWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt) {
     open();
     window->controls().selectAllAction->trigger();
     QTemporaryDir dir;
@@ -401,7 +401,7 @@ TEST_F(PendingWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt
         << messages[0].toStdString();
 }
 
-TEST_F(PendingWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
+TEST_F(PendingEventsWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
     principal->DBEnvio.setParameter("Database", origin->directory() + "/missing.fdb");
     open();
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
@@ -412,7 +412,7 @@ TEST_F(PendingWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) 
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
 }
 
-TEST_F(PendingWindowTest, TheNavigatorMovesAndRereadsTheList) {
+TEST_F(PendingEventsWindowTest, TheNavigatorMovesAndRereadsTheList) {
     open();
     EXPECT_FALSE(window->controls().firstButton->isEnabled());
     window->controls().lastButton->click();
@@ -433,7 +433,7 @@ TEST_F(PendingWindowTest, TheNavigatorMovesAndRereadsTheList) {
     EXPECT_EQ(currentId(), 4);
 }
 
-TEST_F(PendingWindowTest, OnlyCerrarOrTheCloseBoxCloseTheWindow) {
+TEST_F(PendingEventsWindowTest, OnlyCerrarOrTheCloseBoxCloseTheWindow) {
     PendingEventsWindow& w = open();
     w.controls().filterRowBox->setFocus();
     QTest::keyClick(&w, Qt::Key_Escape);
