@@ -55,7 +55,7 @@ public:
     // The operations behind the controls. Each raises its failure to the caller; the controls hand it to the
     // application-wide failure handler.
     void openList();           // the first activation: reads the list and the type names
-    void showFilterRow();      // "Activar filtros"
+    void showFilterRow();      // "Activar filtros": shows or hides the filter row as ticked
     void copySelection();      // "&Copiar"
     void selectAll();          // "Se&lecccionar todo"
     void saveSelection();      // "&Guardar selección"
