@@ -9,7 +9,7 @@
 #include "replication/ReplicationSession.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 #include "ui/grid/FilterCustomDialog.h"
 
 #include <QKeyEvent>
@@ -100,11 +100,11 @@ int main(int argc, char** argv) {
             }
 
             // The window's activation: the list, the type names and the grid showing them.
-            envio::Tfpendientespr window(session);
+            envio::PendingEventsWindow window(session);
             window.show();
-            envio::EventGrid& grid = *window.DBGridEh1;
+            envio::EventGrid& grid = *window.controls().eventsGrid;
             times["open_window"].push_back(millisecondsOf([&] {
-                window.FormActivate();
+                window.openList();
                 QCoreApplication::processEvents();
             }));
 
@@ -151,11 +151,11 @@ int main(int argc, char** argv) {
             times["snapshot"].push_back(
                 millisecondsOf([&] { grid.snapshot(envio::GridSelection::State::All); }));
             desktop.setNextSave(envio::SaveChoice{files.filePath(QStringLiteral("lista")), 2});
-            times["save_csv"].push_back(
-                millisecondsOf([&] { grid.saveSelection(envio::Tfpendientespr::defaultSaveName(), true); }));
+            times["save_csv"].push_back(millisecondsOf(
+                [&] { grid.saveSelection(envio::PendingEventsWindow::defaultSaveName(), true); }));
             desktop.setNextSave(envio::SaveChoice{files.filePath(QStringLiteral("lista")), 5});
-            times["save_xls"].push_back(
-                millisecondsOf([&] { grid.saveSelection(envio::Tfpendientespr::defaultSaveName(), true); }));
+            times["save_xls"].push_back(millisecondsOf(
+                [&] { grid.saveSelection(envio::PendingEventsWindow::defaultSaveName(), true); }));
             window.close();
         }
     } catch (const std::exception& e) {

@@ -1,5 +1,9 @@
 #include "ui/Application.h"
 
+#include "app/Dialogs.h"
+#include "app/FailureTranslation.h"
+#include "db/Error.h"
+
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -34,6 +38,20 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         reportFailure(std::current_exception());
         // The event counts as handled: the handler that failed is abandoned and nothing else sees the event.
         return true;
+    }
+}
+
+void Application::showUnhandledFailure(std::exception_ptr failure) {
+    if (!failure)
+        return;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const SilentAbort&) {
+        // Already reported by whoever raised it.
+    } catch (const std::exception& e) {
+        dialogs().message(translateFailure(e.what()));
+    } catch (...) {
+        dialogs().message(translateFailure("Unknown failure"));
     }
 }
 

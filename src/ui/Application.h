@@ -15,6 +15,10 @@ public:
     Application(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // The application-wide failure handler: shows a failure nobody else handled, translated for the operator,
+    // in a plain message box; a silent abort shows nothing. The main window installs it when it is made.
+    static void showUnhandledFailure(std::exception_ptr failure);
 };
 
 using FailureHandler = std::function<void(std::exception_ptr failure)>;

@@ -3,7 +3,6 @@
 #include "support/ScriptedDialogs.h"
 #include "db/Error.h"
 #include "ui/QtDialogs.h"
-#include "ui/Tfaccesopr.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -38,7 +37,7 @@ private:
 
 class FailureHandlerTest : public testing::Test {
 protected:
-    FailureHandlerTest() { setFailureHandler(&Tfaccesopr::ENoManejada); }
+    FailureHandlerTest() { setFailureHandler(&Application::showUnhandledFailure); }
     QString failWith(std::function<void()> fail) {
         desktop.clearCalls();
         FailingWidget widget(std::move(fail));

@@ -7,8 +7,7 @@
 #include "ui/Application.h"
 #include "ui/CustomFilterDialog.h"
 #include "ui/FindDialog.h"
-#include "ui/Tfaccesopr.h"
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,13 +62,13 @@ protected:
     void SetUp() override {
         regional::setOverride(
             regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
         session = std::make_unique<ReplicationSession>();
         session->origin().setParameter("Database", origin->location());
         session->destination().setParameter("Database", origin->directory() + "/nowhere.fdb");
-        window = std::make_unique<Tfpendientespr>(*session);
+        window = std::make_unique<PendingEventsWindow>(*session);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -85,8 +84,8 @@ protected:
         regional::setOverride(std::nullopt);
     }
 
-    EventGrid& grid() { return *window->DBGridEh1; }
-    StagedDataset& list() { return window->pending.list(); }
+    EventGrid& grid() { return *window->controls().eventsGrid; }
+    StagedDataset& list() { return window->pending().list(); }
 
     Ids shownIds() {
         const int id = list().fieldByName("RPEV_ID").index();
@@ -129,7 +128,7 @@ protected:
 
     std::unique_ptr<TestDatabase> origin;
     std::unique_ptr<ReplicationSession> session;
-    std::unique_ptr<Tfpendientespr> window;
+    std::unique_ptr<PendingEventsWindow> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
 };
@@ -202,7 +201,7 @@ TEST_F(EventGridTest, APendingSortIsAppliedWhenTheGridLosesTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     ASSERT_TRUE(grid().hasFocus());
     ctrlClickTitle(Codigo);
-    window->ckfiltro->setFocus();
+    window->controls().filterRowBox->setFocus();
     EXPECT_EQ(shownIds(), (Ids{1, 6, 4, 7, 5}));
     EXPECT_FALSE(grid().sortState().applyPending());
 }
@@ -544,7 +543,7 @@ TEST_F(EventGridTest, MovedAndResizedColumnsAreExportedAsShown) {
     EXPECT_EQ(all.focusedColumn, 2);
     EXPECT_EQ(all.rows.size(), 5u);
     EXPECT_EQ(all.currentRow, 1);
-    EXPECT_EQ(all.name, QStringLiteral("DBGridEh1"));
+    EXPECT_EQ(all.name, QStringLiteral("GridPendientes"));
     EXPECT_EQ(all.pixelsPerInch, grid().logicalDpiX());
     const QColor base = grid().palette().color(QPalette::Base);
     EXPECT_EQ(all.palette.window,

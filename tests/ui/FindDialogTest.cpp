@@ -6,8 +6,7 @@
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfaccesopr.h"
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,12 +50,12 @@ const char* const listScript =
 class FindDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         origin->run(listScript);
         session = std::make_unique<ReplicationSession>();
         session->origin().setParameter("Database", origin->location());
-        window = std::make_unique<Tfpendientespr>(*session);
+        window = std::make_unique<PendingEventsWindow>(*session);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->activationPending(); }));
@@ -69,7 +68,7 @@ protected:
         setFailureHandler({});
     }
 
-    EventGrid& grid() { return *window->DBGridEh1; }
+    EventGrid& grid() { return *window->controls().eventsGrid; }
 
     // Opens the dialog over the grid (Ctrl+F twice), runs the steps in it, then closes it with "Close".
     void withDialog(const std::function<void(FindDialog&)>& steps) {
@@ -97,7 +96,7 @@ protected:
 
     std::unique_ptr<TestDatabase> origin;
     std::unique_ptr<ReplicationSession> session;
-    std::unique_ptr<Tfpendientespr> window;
+    std::unique_ptr<PendingEventsWindow> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
 };

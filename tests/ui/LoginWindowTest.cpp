@@ -1,8 +1,9 @@
+#include "ui/LoginWindow.h"
+
 #include "Installation.h"
 #include "support/ScriptedDialogs.h"
 #include "replication/ReplicationSession.h"
 #include "ui/Application.h"
-#include "ui/Tfaccesopr.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,8 +25,8 @@ using Kind = ScriptedDialogs::Kind;
 class LoginWindowTest : public testing::Test {
 protected:
     LoginWindowTest() {
-        setFailureHandler(&Tfaccesopr::ENoManejada);
-        window = std::make_unique<Tfaccesopr>(session.general(), session.loginState());
+        setFailureHandler(&Application::showUnhandledFailure);
+        window = std::make_unique<LoginWindow>(session.general(), session.loginState());
     }
 
     void showActive() {
@@ -35,7 +36,7 @@ protected:
 
     QWidget* focused() const {
         QWidget* f = window->focusWidget();
-        return f == window->ServidorDes->lineEdit() ? window->ServidorDes : f;
+        return f == window->controls().serverBox->lineEdit() ? window->controls().serverBox : f;
     }
 
     // Runs the message loop until something ends the process; its exit code, or 99 when nothing did.
@@ -52,82 +53,82 @@ protected:
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
     ReplicationSession session;
-    std::unique_ptr<Tfaccesopr> window;
+    std::unique_ptr<LoginWindow> window;
 };
 
 TEST_F(LoginWindowTest, ShowsTheBoxesWithTheServerListAndTheStatusPanelHidden) {
     showActive();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Control de acceso"));
-    EXPECT_EQ(window->GroupBox1->title(), QStringLiteral("Destino:"));
-    EXPECT_TRUE(window->ServidorDes->isEditable());
-    ASSERT_EQ(window->ServidorDes->count(), 1);
-    EXPECT_EQ(window->ServidorDes->currentIndex(), 0);
-    EXPECT_EQ(window->ServidorDes->currentText(), QString::fromStdString(site.server()));
-    EXPECT_EQ(window->TClavedes->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(window->SpeedButton1->text(), QStringLiteral("F2: &Entrar"));
-    EXPECT_EQ(window->SpeedButton2->text(), QStringLiteral("ESC: &Salir"));
-    EXPECT_EQ(window->SpeedButton1->focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(window->SpeedButton2->focusPolicy(), Qt::NoFocus);
-    EXPECT_FALSE(window->Panel2->isVisible());
-    EXPECT_EQ(focused(), window->TUsuades);
+    EXPECT_EQ(window->controls().destinationBox->title(), QStringLiteral("Destino:"));
+    EXPECT_TRUE(window->controls().serverBox->isEditable());
+    ASSERT_EQ(window->controls().serverBox->count(), 1);
+    EXPECT_EQ(window->controls().serverBox->currentIndex(), 0);
+    EXPECT_EQ(window->controls().serverBox->currentText(), QString::fromStdString(site.server()));
+    EXPECT_EQ(window->controls().passwordBox->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window->controls().logInButton->text(), QStringLiteral("F2: &Entrar"));
+    EXPECT_EQ(window->controls().quitButton->text(), QStringLiteral("ESC: &Salir"));
+    EXPECT_EQ(window->controls().logInButton->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(window->controls().quitButton->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(window->controls().statusPanel->isVisible());
+    EXPECT_EQ(focused(), window->controls().userBox);
 }
 
 TEST_F(LoginWindowTest, F2LogsInOnlyWithoutShiftCtrlOrAlt) {
     showActive();
-    window->TUsuades->setText(QStringLiteral("sysdba"));
-    window->TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
+    window->controls().userBox->setText(QStringLiteral("sysdba"));
+    window->controls().passwordBox->setText(qEnvironmentVariable("ISC_PASSWORD"));
     for (Qt::KeyboardModifier held : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
-        QTest::keyClick(window->TUsuades, Qt::Key_F2, held);
+        QTest::keyClick(window->controls().userBox, Qt::Key_F2, held);
         EXPECT_TRUE(window->isVisible());
         EXPECT_EQ(window->result(), QDialog::Rejected);
         EXPECT_EQ(session.loginState().user, "");
         EXPECT_FALSE(session.general().isOpen());
     }
-    QTest::keyClick(window->TClavedes, Qt::Key_F2);
+    QTest::keyClick(window->controls().passwordBox, Qt::Key_F2);
     EXPECT_EQ(window->result(), QDialog::Accepted);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(session.general().isOpen());
     EXPECT_EQ(session.loginState().user, "SYSDBA");
     EXPECT_EQ(session.loginState().server, site.server());
-    EXPECT_FALSE(window->Panel2->isVisible());
+    EXPECT_FALSE(window->controls().statusPanel->isVisible());
     EXPECT_TRUE(desktop.calls().empty());
 }
 
 TEST_F(LoginWindowTest, EnterMovesRoundTheThreeBoxesAndNeverLogsIn) {
     showActive();
-    window->TUsuades->setText(QStringLiteral("SYSDBA"));
-    ASSERT_EQ(focused(), window->TUsuades);
-    QTest::keyClick(window->TUsuades, Qt::Key_Return);
-    EXPECT_EQ(focused(), window->TClavedes);
-    QTest::keyClick(window->TClavedes, Qt::Key_Enter);
-    EXPECT_EQ(focused(), window->ServidorDes);
-    QTest::keyClick(window->ServidorDes->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(focused(), window->TUsuades);
+    window->controls().userBox->setText(QStringLiteral("SYSDBA"));
+    ASSERT_EQ(focused(), window->controls().userBox);
+    QTest::keyClick(window->controls().userBox, Qt::Key_Return);
+    EXPECT_EQ(focused(), window->controls().passwordBox);
+    QTest::keyClick(window->controls().passwordBox, Qt::Key_Enter);
+    EXPECT_EQ(focused(), window->controls().serverBox);
+    QTest::keyClick(window->controls().serverBox->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(focused(), window->controls().userBox);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(session.general().isOpen());
-    EXPECT_EQ(window->ServidorDes->count(), 1); // Enter adds nothing to the server list
+    EXPECT_EQ(window->controls().serverBox->count(), 1); // Enter adds nothing to the server list
     EXPECT_TRUE(desktop.calls().empty());
 }
 
 TEST_F(LoginWindowTest, AFailedLoginByTheButtonShowsTheTranslationAndKeepsTheWindowAndTheFocus) {
     showActive();
     const QString missing = QString::fromStdString(site.directory()) + QStringLiteral("/no-such-server");
-    window->ServidorDes->setEditText(missing);
-    window->TClavedes->setFocus();
-    QTest::mouseClick(window->SpeedButton1, Qt::LeftButton);
+    window->controls().serverBox->setEditText(missing);
+    window->controls().passwordBox->setFocus();
+    QTest::mouseClick(window->controls().logInButton, Qt::LeftButton);
     EXPECT_EQ(desktop.texts(Kind::Message),
               QStringList{QStringLiteral("No se encontró el archivo o la ruta ") + missing +
                           QStringLiteral("/datos/general.fdb")});
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_EQ(focused(), window->TClavedes);
+    EXPECT_EQ(focused(), window->controls().passwordBox);
     EXPECT_EQ(session.loginState().server, "");
 }
 
 TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {
     showActive();
-    window->TUsuades->setText(QStringLiteral("SYSDBA"));
-    QTest::keyClick(window->TUsuades, Qt::Key_E, Qt::AltModifier);
+    window->controls().userBox->setText(QStringLiteral("SYSDBA"));
+    QTest::keyClick(window->controls().userBox, Qt::Key_E, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->result() == QDialog::Accepted; }));
     EXPECT_EQ(session.loginState().user, "SYSDBA");
 }
@@ -135,21 +136,23 @@ TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {
 TEST_F(LoginWindowTest, EscWithShiftCtrlOrAltDoesNothing) {
     showActive();
     for (Qt::KeyboardModifier held : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
-        QTest::keyClick(window->TUsuades, Qt::Key_Escape, held);
+        QTest::keyClick(window->controls().userBox, Qt::Key_Escape, held);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(focused(), window->TUsuades);
+    EXPECT_EQ(focused(), window->controls().userBox);
 }
 
 TEST_F(LoginWindowTest, EscEndsTheProcess) {
     showActive();
-    EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->TUsuades, Qt::Key_Escape); }), 0);
+    EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->controls().userBox, Qt::Key_Escape); }),
+              0);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(session.general().isOpen());
 }
 
 TEST_F(LoginWindowTest, AltSEndsTheProcess) {
     showActive();
-    EXPECT_EQ(runUntilTheProcessEnds([&] { QTest::keyClick(window->TUsuades, Qt::Key_S, Qt::AltModifier); }),
+    EXPECT_EQ(runUntilTheProcessEnds(
+                  [&] { QTest::keyClick(window->controls().userBox, Qt::Key_S, Qt::AltModifier); }),
               0);
     EXPECT_FALSE(window->isVisible());
 }
@@ -157,12 +160,13 @@ TEST_F(LoginWindowTest, AltSEndsTheProcess) {
 TEST_F(LoginWindowTest, ShownModallyItIsAcceptedOnlyByASuccessfulLogin) {
     bool openAfterFailure = false;
     QTimer::singleShot(0, window.get(), [&] {
-        window->ServidorDes->setEditText(QString::fromStdString(site.directory()) + QStringLiteral("/nada"));
-        QTest::keyClick(window->TUsuades, Qt::Key_F2);
+        window->controls().serverBox->setEditText(QString::fromStdString(site.directory()) +
+                                                  QStringLiteral("/nada"));
+        QTest::keyClick(window->controls().userBox, Qt::Key_F2);
         openAfterFailure = window->isVisible();
-        window->ServidorDes->setEditText(QString::fromStdString(site.server()));
-        window->TUsuades->setText(QStringLiteral("sysdba"));
-        QTest::keyClick(window->TUsuades, Qt::Key_F2);
+        window->controls().serverBox->setEditText(QString::fromStdString(site.server()));
+        window->controls().userBox->setText(QStringLiteral("sysdba"));
+        QTest::keyClick(window->controls().userBox, Qt::Key_F2);
     });
     EXPECT_EQ(window->exec(), QDialog::Accepted);
     EXPECT_TRUE(openAfterFailure);
@@ -183,17 +187,17 @@ TEST(LoginThroughTheServer, FailuresAreShownTranslated) {
     Installation site(TestDatabase::Route::Server);
     ScriptedDialogs desktop;
     ScopedDialogs scoped(desktop);
-    setFailureHandler(&Tfaccesopr::ENoManejada);
+    setFailureHandler(&Application::showUnhandledFailure);
     ReplicationSession session;
-    Tfaccesopr window(session.general(), session.loginState());
+    LoginWindow window(session.general(), session.loginState());
     window.show();
 
     auto attempt = [&](const QString& server, const QString& password) {
         desktop.clearCalls();
-        window.ServidorDes->setEditText(server);
-        window.TUsuades->setText(QStringLiteral("SYSDBA"));
-        window.TClavedes->setText(password);
-        QTest::keyClick(window.TUsuades, Qt::Key_F2);
+        window.controls().serverBox->setEditText(server);
+        window.controls().userBox->setText(QStringLiteral("SYSDBA"));
+        window.controls().passwordBox->setText(password);
+        QTest::keyClick(window.controls().userBox, Qt::Key_F2);
         EXPECT_TRUE(window.isVisible());
         EXPECT_EQ(window.result(), QDialog::Rejected);
         const QStringList texts = desktop.texts(Kind::Message);
@@ -208,9 +212,9 @@ TEST(LoginThroughTheServer, FailuresAreShownTranslated) {
     EXPECT_EQ(attempt(QStringLiteral("localhost:/no-such-directory"), qEnvironmentVariable("ISC_PASSWORD")),
               QStringLiteral("No se encontró el archivo o la ruta /no-such-directory/datos/general.fdb"));
 
-    window.ServidorDes->setEditText(server);
-    window.TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
-    QTest::keyClick(window.TUsuades, Qt::Key_F2);
+    window.controls().serverBox->setEditText(server);
+    window.controls().passwordBox->setText(qEnvironmentVariable("ISC_PASSWORD"));
+    QTest::keyClick(window.controls().userBox, Qt::Key_F2);
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
 

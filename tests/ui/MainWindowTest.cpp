@@ -1,14 +1,15 @@
+#include "ui/MainWindow.h"
+
 #include "Installation.h"
 #include "support/ScriptedDialogs.h"
 #include "db/Error.h"
-#include "ui/FindDialog.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"
 #include "ui/DatasetTableModel.h"
-#include "ui/Tfaccesopr.h"
-#include "ui/Tfpendientespr.h"
-#include "ui/Tfprincipalpr.h"
+#include "ui/FindDialog.h"
+#include "ui/LoginWindow.h"
+#include "ui/PendingEventsWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -70,22 +71,22 @@ struct Site {
 class MainWindowTest : public testing::Test {
 protected:
     // Shows the window and lets its first activation run to its end.
-    void start(Tfprincipalpr& window) {
+    void start(MainWindow& window) {
         window.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window.firstActivationPending(); }));
         QCoreApplication::processEvents();
     }
 
     // Logs in and connects as the operator would, without the modal login window.
-    void connectByHand(Tfprincipalpr& window, const std::string& company = "001") {
-        Tfaccesopr login(window.session().general(), window.session().loginState());
-        login.ServidorDes->setEditText(QString::fromStdString(site.install.server()));
-        login.TUsuades->setText(QStringLiteral("SYSDBA"));
-        login.TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
-        login.SpeedButton1Click();
-        window.setSerDes1(QString::fromStdString(window.session().loginState().server));
+    void connectByHand(MainWindow& window, const std::string& company = "001") {
+        LoginWindow login(window.session().general(), window.session().loginState());
+        login.controls().serverBox->setEditText(QString::fromStdString(site.install.server()));
+        login.controls().userBox->setText(QStringLiteral("SYSDBA"));
+        login.controls().passwordBox->setText(qEnvironmentVariable("ISC_PASSWORD"));
+        login.logIn();
+        window.showServer(QString::fromStdString(window.session().loginState().server));
         window.setCompanyKey(company);
-        window.AdvGlowButton2Click();
+        window.connectOrigin();
     }
 
     Site site;
@@ -94,15 +95,15 @@ protected:
 };
 
 TEST_F(MainWindowTest, TheFiveArgumentsLogInConnectAndSendWithoutShowingTheLogin) {
-    Tfprincipalpr window(
+    MainWindow window(
         StartArguments::fromCommandLine(site.arguments(QStringLiteral("001"), QStringLiteral("1"))));
     start(window);
 
     ASSERT_NE(window.loginWindow(), nullptr);
     EXPECT_FALSE(window.loginWindow()->isVisible());
-    EXPECT_EQ(window.SerDes1->text(), QString::fromStdString(site.install.server()));
-    EXPECT_EQ(window.LCiaDes->currentText(), QStringLiteral("Casa matriz"));
-    EXPECT_TRUE(window.CkError->isChecked());
+    EXPECT_EQ(window.controls().serverField->text(), QString::fromStdString(site.install.server()));
+    EXPECT_EQ(window.controls().companySelector->currentText(), QStringLiteral("Casa matriz"));
+    EXPECT_TRUE(window.controls().noRetryBox->isChecked());
     EXPECT_TRUE(window.session().origin().isOpen());
     EXPECT_EQ(window.destinationRows().rowCount(), 1);
 
@@ -112,9 +113,9 @@ TEST_F(MainWindowTest, TheFiveArgumentsLogInConnectAndSendWithoutShowingTheLogin
     EXPECT_EQ(site.install.company("002").scalar("SELECT PRFU_NOMBRE FROM PRECIOS_FUTUROS WHERE PRFU_ID = 7"),
               "Lista de junio");
     EXPECT_EQ(site.startLines(), 1);
-    EXPECT_FALSE(window.Panel4->isVisible());
-    EXPECT_TRUE(window.Timer1->isActive());
-    EXPECT_EQ(window.Timer1->interval(), 60000);
+    EXPECT_FALSE(window.controls().progressPanel->isVisible());
+    EXPECT_TRUE(window.controls().sendTimer->isActive());
+    EXPECT_EQ(window.controls().sendTimer->interval(), 60000);
     EXPECT_TRUE(desktop.calls().empty());
 }
 
@@ -123,24 +124,24 @@ TEST_F(MainWindowTest, OnlyAFifthArgumentOfExactlyOneTicksNoRetry) {
          {std::optional<QString>(QStringLiteral("01")), std::optional<QString>(QStringLiteral(" 1")),
           std::optional<QString>()}) {
         Site fresh;
-        Tfprincipalpr window(StartArguments::fromCommandLine(fresh.arguments(QStringLiteral("001"), fifth)));
+        MainWindow window(StartArguments::fromCommandLine(fresh.arguments(QStringLiteral("001"), fifth)));
         start(window);
-        EXPECT_FALSE(window.CkError->isChecked()) << (fifth ? fifth->toStdString() : "none");
+        EXPECT_FALSE(window.controls().noRetryBox->isChecked()) << (fifth ? fifth->toStdString() : "none");
         // Unticked, the event that failed before is tried again.
         EXPECT_TRUE(fresh.stamped(fresh.failedEvent));
-        EXPECT_TRUE(window.Timer1->isActive());
+        EXPECT_TRUE(window.controls().sendTimer->isActive());
     }
 }
 
 TEST_F(MainWindowTest, ACompanyMissingFromTheListIsConnectedButNotSentFrom) {
     site.install.company("004");
-    Tfprincipalpr window(StartArguments::fromCommandLine(site.arguments(QStringLiteral("004"), {})));
+    MainWindow window(StartArguments::fromCommandLine(site.arguments(QStringLiteral("004"), {})));
     start(window);
     EXPECT_TRUE(window.session().origin().isOpen());
-    EXPECT_EQ(window.LCiaDes->currentText(), QString());
+    EXPECT_EQ(window.controls().companySelector->currentText(), QString());
     EXPECT_EQ(desktop.texts(Kind::Message),
               QStringList{QStringLiteral("Debe indicar las compañías origen y destino.")});
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
     EXPECT_EQ(site.startLines(), 0);
 }
 
@@ -148,28 +149,28 @@ TEST_F(MainWindowTest, AFailedLoginAbandonsTheUnattendedStartAndLeavesTheWindowO
     QStringList arguments = site.arguments(QStringLiteral("001"), QStringLiteral("1"));
     const QString missing = QString::fromStdString(site.install.directory()) + QStringLiteral("/otro");
     arguments[1] = missing;
-    Tfprincipalpr window(StartArguments::fromCommandLine(arguments));
+    MainWindow window(StartArguments::fromCommandLine(arguments));
     start(window);
     EXPECT_EQ(desktop.texts(Kind::Message),
               QStringList{QStringLiteral("No se encontró el archivo o la ruta ") + missing +
                           QStringLiteral("/datos/general.fdb")});
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.loginWindow()->isVisible());
-    EXPECT_EQ(window.SerDes1->text(), QString());
-    EXPECT_FALSE(window.CkError->isChecked());
+    EXPECT_EQ(window.controls().serverField->text(), QString());
+    EXPECT_FALSE(window.controls().noRetryBox->isChecked());
     EXPECT_FALSE(window.session().origin().isOpen());
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
     EXPECT_FALSE(site.stamped(site.listEvent));
 
     // A later activation offers no login and repeats nothing.
-    Tfaccesopr* login = window.loginWindow();
-    window.FormActivate();
+    LoginWindow* login = window.loginWindow();
+    window.runFirstActivation();
     EXPECT_EQ(window.loginWindow(), login);
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
 }
 
 TEST_F(MainWindowTest, AFailedConnectAbandonsTheSend) {
-    Tfprincipalpr window(
+    MainWindow window(
         StartArguments::fromCommandLine(site.arguments(QStringLiteral("005"), QStringLiteral("1"))));
     start(window);
     const QStringList messages = desktop.texts(Kind::Message);
@@ -177,73 +178,73 @@ TEST_F(MainWindowTest, AFailedConnectAbandonsTheSend) {
     EXPECT_EQ(messages.front(), QStringLiteral("No se encontró el archivo o la ruta ") +
                                     QString::fromStdString(site.install.directory()) +
                                     QStringLiteral("/datos/005/vertano.fdb"));
-    EXPECT_TRUE(window.CkError->isChecked());
+    EXPECT_TRUE(window.controls().noRetryBox->isChecked());
     EXPECT_FALSE(window.session().origin().isOpen());
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
     EXPECT_EQ(site.startLines(), 0);
     EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(MainWindowTest, InteractiveStartShowsTheLoginModallyAndThenTheCompanies) {
-    Tfprincipalpr window;
+    MainWindow window;
     bool loginWasModal = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &window, [&] {
-        Tfaccesopr* login = window.loginWindow();
+        LoginWindow* login = window.loginWindow();
         if (!login || !login->isVisible())
             return;
         poll.stop();
         loginWasModal = login->isModal();
-        login->TUsuades->setText(QStringLiteral("sysdba"));
-        login->TClavedes->setText(qEnvironmentVariable("ISC_PASSWORD"));
-        QTest::keyClick(login->TClavedes, Qt::Key_F2);
+        login->controls().userBox->setText(QStringLiteral("sysdba"));
+        login->controls().passwordBox->setText(qEnvironmentVariable("ISC_PASSWORD"));
+        QTest::keyClick(login->controls().passwordBox, Qt::Key_F2);
     });
     poll.start(10);
     start(window);
     EXPECT_TRUE(loginWasModal);
-    EXPECT_EQ(window.SerDes1->text(), QString::fromStdString(site.install.server()));
+    EXPECT_EQ(window.controls().serverField->text(), QString::fromStdString(site.install.server()));
     EXPECT_EQ(window.session().loginState().user, "SYSDBA");
-    EXPECT_EQ(window.LCiaDes->count(), 2);
-    EXPECT_EQ(window.LCiaDes->currentIndex(), -1);
+    EXPECT_EQ(window.controls().companySelector->count(), 2);
+    EXPECT_EQ(window.controls().companySelector->currentIndex(), -1);
     EXPECT_FALSE(window.session().origin().isOpen());
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
 
     // The operator picks the origin company in the selector.
-    window.LCiaDes->setCurrentIndex(0);
-    emit window.LCiaDes->activated(0);
+    window.controls().companySelector->setCurrentIndex(0);
+    emit window.controls().companySelector->activated(0);
     EXPECT_EQ(window.destinations().companyKey(), std::optional<std::string>("001"));
     EXPECT_EQ(window.originCompanyText(), QStringLiteral("Casa matriz"));
 }
 
 TEST_F(MainWindowTest, TheTimerStartsOnlyAfterACompletedRun) {
-    Tfprincipalpr window;
+    MainWindow window;
     connectByHand(window);
-    EXPECT_FALSE(window.Timer1->isActive());
-    window.SpeedButton1->click();
-    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
+    window.controls().sendButton->click();
+    EXPECT_TRUE(window.controls().sendTimer->isActive());
     EXPECT_TRUE(site.stamped(site.listEvent));
 
     // A run refused for want of an origin company ends the cycle.
     window.setCompanyKey(std::nullopt);
-    window.SpeedButton1->click();
-    EXPECT_FALSE(window.Timer1->isActive());
+    window.controls().sendButton->click();
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
     EXPECT_EQ(desktop.texts(Kind::Message),
               QStringList{QStringLiteral("Debe indicar las compañías origen y destino.")});
 
     // So does a run abandoned by a failure: an event without its document number.
     window.setCompanyKey("001");
-    window.SpeedButton1->click();
-    EXPECT_TRUE(window.Timer1->isActive());
+    window.controls().sendButton->click();
+    EXPECT_TRUE(window.controls().sendTimer->isActive());
     site.install.addEvent("001", "002", 1125, "I", "", std::nullopt);
     desktop.clearCalls();
-    EXPECT_THROW(window.SpeedButton1Click(), Error);
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_THROW(window.sendNow(), Error);
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
     // The abandoned run leaves its progress panel up.
-    EXPECT_FALSE(window.Panel4->isHidden());
+    EXPECT_FALSE(window.controls().progressPanel->isHidden());
 }
 
 TEST_F(MainWindowTest, NothingActsUnderARunningSend) {
-    Tfprincipalpr window(
+    MainWindow window(
         StartArguments::fromCommandLine(site.arguments(QStringLiteral("001"), QStringLiteral("1"))));
     start(window);
     site.install.addEvent("001", "002", 1125, "I", "", 7);
@@ -252,22 +253,23 @@ TEST_F(MainWindowTest, NothingActsUnderARunningSend) {
     int ticks = 0;
     QTimer::singleShot(0, &window, [&] {
         ASSERT_TRUE(window.session().sendInProgress());
-        window.SpeedButton1->click();
-        window.Timer1Timer();
+        window.controls().sendButton->click();
+        window.sendOnTimer();
         ++ticks;
-        window.AdvGlowButton2->click();
-        window.AdvGlowButton1->click();
-        window.DBGridEh3->model()->setData(window.DBGridEh3->model()->index(0, 1), QStringLiteral("Otra"));
-        window.AdvGlowButton3->click();
-        window.PngSpeedButton3->click();
+        window.controls().connectOriginButton->click();
+        window.controls().editDestinationsButton->click();
+        window.controls().editorGrid->model()->setData(window.controls().editorGrid->model()->index(0, 1),
+                                                       QStringLiteral("Otra"));
+        window.controls().saveDestinationsButton->click();
+        window.controls().pendingButton->click();
         window.close();
         closedDuringRun = !window.isVisible();
     });
-    window.SpeedButton1Click();
+    window.sendNow();
     EXPECT_EQ(ticks, 1);
     // One run only, and it went through the whole list.
     EXPECT_EQ(site.startLines(), startsBefore + 1);
-    EXPECT_TRUE(window.Timer1->isActive());
+    EXPECT_TRUE(window.controls().sendTimer->isActive());
     EXPECT_FALSE(closedDuringRun);
     const QStringList refused = desktop.texts(Kind::Message);
     ASSERT_EQ(refused.size(), 4);
@@ -277,17 +279,17 @@ TEST_F(MainWindowTest, NothingActsUnderARunningSend) {
               "Sucursal Norte");
     // The window closes once the run is over.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }));
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
 }
 
 TEST_F(MainWindowTest, PendientesOpensANewPendingEventsWindowModallyEachTime) {
-    Tfprincipalpr window(
+    MainWindow window(
         StartArguments::fromCommandLine(site.arguments(QStringLiteral("001"), QStringLiteral("1"))));
     start(window);
     std::vector<QWidget*> opened;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &window, [&] {
-        auto* pending = qobject_cast<Tfpendientespr*>(QApplication::activeModalWidget());
+        auto* pending = qobject_cast<PendingEventsWindow*>(QApplication::activeModalWidget());
         if (!pending)
             return;
         opened.push_back(pending);
@@ -295,31 +297,31 @@ TEST_F(MainWindowTest, PendientesOpensANewPendingEventsWindowModallyEachTime) {
         pending->close();
     });
     poll.start(10);
-    window.PngSpeedButton3->click();
-    window.PngSpeedButton3->click();
+    window.controls().pendingButton->click();
+    window.controls().pendingButton->click();
     poll.stop();
     ASSERT_EQ(opened.size(), 2u);
     // Each click made its own window, gone once it was closed.
-    EXPECT_TRUE(window.findChildren<Tfpendientespr*>().isEmpty());
+    EXPECT_TRUE(window.findChildren<PendingEventsWindow*>().isEmpty());
 }
 
 TEST_F(MainWindowTest, SalirEndsTheProcess) {
-    Tfprincipalpr window(
+    MainWindow window(
         StartArguments::fromCommandLine(site.arguments(QStringLiteral("001"), QStringLiteral("1"))));
     start(window);
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
     guard.start(20000);
-    ASSERT_TRUE(window.Timer1->isActive());
-    QTimer::singleShot(0, &window, [&] { window.SpeedButton2->click(); });
+    ASSERT_TRUE(window.controls().sendTimer->isActive());
+    QTimer::singleShot(0, &window, [&] { window.controls().quitButton->click(); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.controls().sendTimer->isActive());
 }
 
 TEST_F(MainWindowTest, TheEditorChangesTheListAndGrabarSavesIt) {
-    Tfprincipalpr window;
+    MainWindow window;
     window.show();
     connectByHand(window);
     DatasetTableModel& rows = window.destinationRows();
@@ -327,12 +329,13 @@ TEST_F(MainWindowTest, TheEditorChangesTheListAndGrabarSavesIt) {
     EXPECT_EQ(rows.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Id"));
     EXPECT_EQ(rows.headerData(3, Qt::Horizontal).toString(), QStringLiteral("CodCia"));
 
-    window.AdvGlowButton1->click();
-    EXPECT_TRUE(window.AdvPanel1->isVisible());
+    window.controls().editDestinationsButton->click();
+    EXPECT_TRUE(window.controls().editorPanel->isVisible());
 
     // Typing edits the current row; both grids show it at once.
     ASSERT_TRUE(rows.setData(rows.index(0, 1), QStringLiteral("Sucursal Nueva")));
-    EXPECT_EQ(window.DBGridEh1->model()->index(0, 1).data().toString(), QStringLiteral("Sucursal Nueva"));
+    EXPECT_EQ(window.controls().destinationsGrid->model()->index(0, 1).data().toString(),
+              QStringLiteral("Sucursal Nueva"));
 
     // A new row, typed in and left: posted.
     rows.insertRow();
@@ -345,8 +348,8 @@ TEST_F(MainWindowTest, TheEditorChangesTheListAndGrabarSavesIt) {
     rows.moveTo(inserted == 0 ? 1 : 0);
     EXPECT_EQ(rows.rowCount(), 2);
 
-    window.AdvGlowButton3->click();
-    EXPECT_FALSE(window.AdvPanel1->isVisible());
+    window.controls().saveDestinationsButton->click();
+    EXPECT_FALSE(window.controls().editorPanel->isVisible());
     EXPECT_EQ(site.install.company("001").rows(
                   "SELECT RPPR_ID, RPPR_NOMBRE, RPPR_COD FROM REPLICA_PRECIOS ORDER BY 1"),
               (std::vector<std::string>{"1|Sucursal Nueva|002", "2|Sucursal Sur|003"}));
@@ -355,12 +358,12 @@ TEST_F(MainWindowTest, TheEditorChangesTheListAndGrabarSavesIt) {
 
 TEST_F(MainWindowTest, DeleteAsksAndSalirOfTheEditorRestoresTheList) {
     site.install.addDestination("001", 2, "Sucursal Sur", "003");
-    Tfprincipalpr window;
+    MainWindow window;
     window.show();
     connectByHand(window);
     DatasetTableModel& rows = window.destinationRows();
     ASSERT_EQ(rows.rowCount(), 2);
-    window.AdvGlowButton1Click();
+    window.editDestinations();
 
     desktop.setNextConfirm(false);
     rows.deleteRow();
@@ -377,8 +380,8 @@ TEST_F(MainWindowTest, DeleteAsksAndSalirOfTheEditorRestoresTheList) {
     rows.insertRow();
     rows.setData(rows.index(rows.currentRow(), 0), QStringLiteral("9"));
 
-    window.AdvGlowButton4->click();
-    EXPECT_FALSE(window.AdvPanel1->isVisible());
+    window.controls().discardDestinationsButton->click();
+    EXPECT_FALSE(window.controls().editorPanel->isVisible());
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.index(0, 1).data().toString(), QStringLiteral("Sucursal Norte"));
     EXPECT_EQ(rows.index(1, 1).data().toString(), QStringLiteral("Sucursal Sur"));
@@ -386,22 +389,22 @@ TEST_F(MainWindowTest, DeleteAsksAndSalirOfTheEditorRestoresTheList) {
 }
 
 TEST_F(MainWindowTest, GrabarBeforeConectarFailsAndTheEditorStaysOpen) {
-    Tfprincipalpr window;
+    MainWindow window;
     window.show();
-    window.AdvGlowButton1->click();
-    window.AdvGlowButton3->click();
-    EXPECT_TRUE(window.AdvPanel1->isVisible());
+    window.controls().editDestinationsButton->click();
+    window.controls().saveDestinationsButton->click();
+    EXPECT_TRUE(window.controls().editorPanel->isVisible());
     const QStringList messages = desktop.texts(Kind::Message);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.front().startsWith(QStringLiteral("Se presento el siguiente error: ")));
 }
 
 TEST_F(MainWindowTest, ARequiredFieldLeftEmptyIsReportedByTheErrorCaptureAndTheRowStays) {
-    Tfprincipalpr window;
+    MainWindow window;
     window.show();
     connectByHand(window);
     DatasetTableModel& rows = window.destinationRows();
-    window.AdvGlowButton1Click();
+    window.editDestinations();
     rows.insertRow();
     const int inserted = rows.currentRow();
     rows.setData(rows.index(inserted, 1), QStringLiteral("Sin código"));
@@ -415,7 +418,7 @@ TEST_F(MainWindowTest, ARequiredFieldLeftEmptyIsReportedByTheErrorCaptureAndTheR
 }
 
 TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
-    Tfprincipalpr window;
+    MainWindow window;
     connectByHand(window);
     window.session().destinationList().insert();
     window.session().destinationList().fieldByName("RPPR_ID").setAsInteger(9);
@@ -424,7 +427,8 @@ TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
     window.session().destinationList().post();
     window.session().destinationList().first();
     QCoreApplication::processEvents();
-    window.DBGridEh1->setCurrentIndex(window.DBGridEh1->datasetModel().index(0, 1));
+    window.controls().destinationsGrid->setCurrentIndex(
+        window.controls().destinationsGrid->datasetModel().index(0, 1));
 
     bool ran = false;
     QTimer::singleShot(0, [&] {
@@ -436,7 +440,7 @@ TEST_F(MainWindowTest, TheFindDialogOverTheDestinationGridMovesToTheRowFound) {
         EXPECT_TRUE(dialog->findNext(false));
         dialog->closeButton->click();
     });
-    emit window.DBGridEh1->findRequested(); // what Ctrl+F in the grid sends
+    emit window.controls().destinationsGrid->findRequested(); // what Ctrl+F in the grid sends
     EXPECT_TRUE(ran) << "the find dialog opens over the grid";
     QCoreApplication::processEvents();
     EXPECT_EQ(window.session().destinationList().fieldByName("RPPR_NOMBRE").AsString(), "Sucursal Oeste");

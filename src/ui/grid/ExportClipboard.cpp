@@ -2,9 +2,9 @@
 
 #include "db/AnsiCodec.h"
 #include "ui/grid/ExportCsv.h"
+#include "ui/grid/ExportGridsel.h"
 #include "ui/grid/ExportRtf.h"
 #include "ui/grid/ExportText.h"
-#include "ui/grid/ExportVcldbif.h"
 
 namespace envio {
 
@@ -32,8 +32,8 @@ QString csvClipboardFormat() {
 QString rtfClipboardFormat() {
     return QStringLiteral("Rich Text Format");
 }
-QString vcldbifClipboardFormat() {
-    return QStringLiteral("VCLDBIF");
+QString gridselClipboardFormat() {
+    return QStringLiteral("GRIDSEL");
 }
 
 std::vector<ClipboardItem> gridClipboardItems(const GridSnapshot& grid, GridSelection::State selection) {
@@ -42,7 +42,7 @@ std::vector<ClipboardItem> gridClipboardItems(const GridSnapshot& grid, GridSele
         {unicodeTextClipboardFormat(), terminated(exportUnicodeText(grid, selection), 2)},
         {csvClipboardFormat(), terminated(exportCsv(grid, selection), 1)},
         {rtfClipboardFormat(), terminated(exportRtf(grid, selection), 1)},
-        {vcldbifClipboardFormat(), exportVcldbif(grid, selection)},
+        {gridselClipboardFormat(), exportGridsel(grid, selection)},
         // What other programs of the desktop paste: the Unicode text as UTF-8, without a terminator.
         {desktopTextClipboardFormat(), fromAnsi(exportText(grid, selection).toStdString()).toUtf8()},
     };

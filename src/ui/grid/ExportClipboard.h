@@ -15,10 +15,10 @@ QString desktopTextClipboardFormat(); // "text/plain": the same text in UTF-8, f
 QString unicodeTextClipboardFormat(); // "text/plain;charset=utf-16le": the same text in UTF-16
 QString csvClipboardFormat();         // "Csv"
 QString rtfClipboardFormat();         // "Rich Text Format"
-QString vcldbifClipboardFormat();     // "VCLDBIF"
+QString gridselClipboardFormat();     // "GRIDSEL"
 
 // The five representations of the selection that one copy places together, in this order: ANSI text,
-// Unicode text, CSV, RTF, VCLDBIF. Text formats end with their terminator (a zero byte, two for UTF-16).
+// Unicode text, CSV, RTF, GRIDSEL. Text formats end with their terminator (a zero byte, two for UTF-16).
 std::vector<ClipboardItem> gridClipboardItems(const GridSnapshot& grid, GridSelection::State selection);
 
 // Replaces the clipboard contents with the representations above.

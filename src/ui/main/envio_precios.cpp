@@ -5,8 +5,8 @@
 #include "db/AnsiCodec.h"
 #include "db/Error.h"
 #include "ui/Application.h"
+#include "ui/MainWindow.h"
 #include "ui/QtDialogs.h"
-#include "ui/Tfprincipalpr.h"
 
 #include <cstring>
 #include <iostream>
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        envio::Tfprincipalpr principal(std::move(arguments));
+        envio::MainWindow principal(std::move(arguments));
         principal.show();
         result = QApplication::exec();
     }

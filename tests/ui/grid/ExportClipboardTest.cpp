@@ -23,7 +23,7 @@ QStringList formatsOf(const std::vector<ClipboardItem>& items) {
 
 const QStringList kFormats = {QStringLiteral("text/plain;charset=windows-1252"), QStringLiteral("text/plain;charset=utf-16le"),
                               QStringLiteral("Csv"), QStringLiteral("Rich Text Format"),
-                              QStringLiteral("VCLDBIF"), QStringLiteral("text/plain")};
+                              QStringLiteral("GRIDSEL"), QStringLiteral("text/plain")};
 
 TEST(ExportClipboard, FiveFormatsInOrderEachWithItsTerminator) {
     GridSnapshot grid = sampleList();
@@ -61,7 +61,7 @@ TEST(ExportClipboard, FiveFormatsInOrderEachWithItsTerminator) {
                     R"(\pard\intbl\row})"
                     "\r\n"
                     "}\0"));
-    EXPECT_EQ(items[4].data, bytes("VCLDBIF\x01"
+    EXPECT_EQ(items[4].data, bytes("GRIDSEL\x01"
                                    "\x01\x00\x00\x00"
                                    "\x01\x00"
                                    "\x05\x05\x00\x00\x00"
@@ -80,7 +80,7 @@ TEST(ExportClipboard, EmptyListWithNothingSelectedStillGivesEveryFormat) {
                                              R"(\pard\intbl\row})"
                                              "\r\n"
                                              "}\0")));
-    EXPECT_EQ(items[4].data, bytes("VCLDBIF\x01"
+    EXPECT_EQ(items[4].data, bytes("GRIDSEL\x01"
                                    "\x01\x00\x00\x00"
                                    "\x01\x00"
                                    "\x02"

@@ -18,7 +18,7 @@ using State = GridSelection::State;
     "<html>\r\n"                                                                                             \
     "<head>\r\n"                                                                                             \
     "<title>\r\n"                                                                                            \
-    "DBGridEh1\r\n"                                                                                          \
+    "GridPendientes\r\n"                                                                                     \
     "</title>\r\n"                                                                                           \
     "</head>\r\n"                                                                                            \
     "<body>\r\n"                                                                                             \

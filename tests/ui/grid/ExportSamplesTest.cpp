@@ -21,7 +21,7 @@ GridCell number(double v, const char* shown) {
 // The list scripts/check-exports reads back with an office suite; keep both in step.
 GridSnapshot checkedList() {
     GridSnapshot g;
-    g.name = QStringLiteral("DBGridEh1");
+    g.name = QStringLiteral("GridPendientes");
     g.columns = {
         column("Tipo doc", 65, GridAlignment::Left, "NomTipo", FieldType::String, true),
         column("Código", 86, GridAlignment::Left, "RPEV_CODIGO", FieldType::String),

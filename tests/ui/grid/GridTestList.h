@@ -36,7 +36,7 @@ inline GridCell integer(std::int64_t v) {
 //   row 1: NULL (key 999)     | Señal<TAB>á  | -7 | NULL       | C:\datos\{x} <a & b>
 inline GridSnapshot sampleList() {
     GridSnapshot g;
-    g.name = QStringLiteral("DBGridEh1");
+    g.name = QStringLiteral("GridPendientes");
     g.columns = {
         column("Tipo doc", 65, GridAlignment::Left, "NomTipo", FieldType::String, true),
         column("Código", 85, GridAlignment::Left, "RPEV_CODIGO", FieldType::String),

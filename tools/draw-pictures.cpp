@@ -1,6 +1,7 @@
-// Draws the pictures of the windows (logos, button and navigator pictures) into the PNG files beside this
-// file. It is not part of the build; the PNG files it wrote are. To draw them again:
-//   g++ -std=c++20 -fPIC draw-pictures.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw-pictures
+// Draws the pictures of the windows (logos, button and navigator pictures) into the PNG files of
+// src/ui/resources. It is not part of the build; the PNG files it wrote are. To draw them again, from the
+// top of the source tree:
+//   g++ -std=c++20 -fPIC tools/draw-pictures.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw-pictures
 //   QT_QPA_PLATFORM=offscreen /tmp/draw-pictures src/ui/resources packaging/icons
 // The second directory, when given, receives the window icon drawn again at the sizes of the desktop menu
 // (envio-precios-<size>.png), which the package installs.

@@ -5,7 +5,6 @@
 #include "db/Connection.h"
 
 #include <QDialog>
-#include <exception>
 
 class QComboBox;
 class QGroupBox;
@@ -18,32 +17,34 @@ namespace envio {
 // The login window "Control de acceso": server, user and password are proved by connecting the general
 // database of that server. Shown modally it is accepted only by a successful login; F2 logs in, Esc ends the
 // process, and Enter only moves between the three boxes.
-class Tfaccesopr : public QDialog {
+class LoginWindow : public QDialog {
     Q_OBJECT
 public:
+    // The window's widgets; the window owns them.
+    struct Controls {
+        QGroupBox* destinationBox; // "Destino:"
+        QComboBox* serverBox;      // the server list, editable
+        QLineEdit* userBox;
+        QLineEdit* passwordBox;   // shows "*"
+        QToolButton* logInButton; // "F2: &Entrar"
+        QToolButton* quitButton;  // "ESC: &Salir"
+        QLabel* statusPanel;      // "Conectando con el servidor Destino" while the login connects
+    };
+
     // The general database connection and the login state belong to the main window.
-    Tfaccesopr(Connection& DbGeneraldes, LoginState& loginState, QWidget* parent = nullptr);
-    ~Tfaccesopr() override;
+    LoginWindow(Connection& DbGeneraldes, LoginState& loginState, QWidget* parent = nullptr);
+    ~LoginWindow() override;
 
-    QGroupBox* GroupBox1;
-    QComboBox* ServidorDes;
-    QLineEdit* TUsuades;
-    QLineEdit* TClavedes;
-    QToolButton* SpeedButton1;
-    QToolButton* SpeedButton2;
-    QLabel* Panel2;
+    const Controls& controls() const { return controls_; }
 
-    Login login;
+    // Puts a server, a user and a password into the three boxes, as if typed.
+    void fillIn(const QString& server, const QString& user, const QString& password);
 
     // The login ("F2: &Entrar"): connects the general database with the three boxes, keeps the login state
     // and accepts the window. A failure is raised to the caller and leaves the window open.
-    void SpeedButton1Click();
+    void logIn();
     // "ESC: &Salir": ends the process at once.
-    void SpeedButton2Click();
-
-    // The application-wide failure handler: shows a failure nobody else handled, translated for the operator;
-    // a silent abort shows nothing. Uses nothing of any login window.
-    static void ENoManejada(std::exception_ptr failure);
+    void quit();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,12 +52,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormActivate();
-    bool FormKeyDown(QKeyEvent* event);
+    void buildWindow();
+    void fillServerBox();
+    void focusUserBox();
+    bool loginKeys(QKeyEvent* event);
     bool enterMovesOn(QObject* watched, QKeyEvent* event);
     void showStatus(bool visible);
 
+    Controls controls_{};
+    Login login_;
     LoginState& loginState_;
 };
 

@@ -1,4 +1,4 @@
-#include "ui/grid/ExportVcldbif.h"
+#include "ui/grid/ExportGridsel.h"
 
 #include "db/AnsiCodec.h"
 #include "ui/grid/ExportBytes.h"
@@ -140,9 +140,9 @@ QString commaList(const QStringList& values) {
     return parts.join(QLatin1Char(','));
 }
 
-QByteArray exportVcldbif(const GridSnapshot& grid, GridSelection::State selection) {
+QByteArray exportGridsel(const GridSnapshot& grid, GridSelection::State selection) {
     const ExportPlan plan = planExport(grid, selection);
-    QByteArray out("VCLDBIF");
+    QByteArray out("GRIDSEL");
     out.append(char(1));
     append32(out, static_cast<std::uint32_t>(plan.columns.size()));
     for (std::size_t i = 0; i < plan.columns.size(); ++i) {

@@ -3,7 +3,7 @@
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"
-#include "unattended/UnattendedSequence.h"
+#include "replication/SendRun.h"
 #include "replication/SendRunView.h"
 #include "app/StartArguments.h"
 
@@ -27,71 +27,75 @@ class CompanySelector;
 class DatasetGrid;
 class DatasetNavigator;
 class DatasetTableModel;
-class Tfaccesopr;
+class LoginWindow;
 
 // The main window "Envío de información": the origin company, "Conectar", the destination list and its
 // editor, and the send runs started by "Enviar" and by the 60-second timer. While a run is in progress
 // nothing acts under it: a second "Enviar" is ignored, the actions that would change the origin connection or
 // the destination list are refused with a message, and closing the window waits for the run to end.
-class Tfprincipalpr : public QWidget, public SendRunView {
+class MainWindow : public QWidget, public SendRunView {
     Q_OBJECT
 public:
-    explicit Tfprincipalpr(StartArguments arguments = {}, QWidget* parent = nullptr);
-    ~Tfprincipalpr() override;
+    // The window's widgets; the window owns them.
+    struct Controls {
+        QLineEdit* serverField;                  // the server logged into, read-only
+        CompanySelector* companySelector;        // the origin company
+        QPushButton* connectOriginButton;        // "Conectar"
+        QPushButton* editDestinationsButton;     // "Configurar"
+        DatasetGrid* destinationsGrid;           // the destination list, read-only
+        DatasetNavigator* destinationsNavigator; // first, prior, next, last
+        QCheckBox* noRetryBox;                   // "No reintentar errores"
+        QToolButton* pendingButton;              // "Pendientes"
+        QToolButton* sendButton;                 // "Enviar"
+        QToolButton* quitButton;                 // "Salir"
+        QFrame* progressPanel;                   // shown while a run is in progress
+        QLabel* progressCaption;                 // the destination being sent to
+        QLabel* progressMessage;                 // "Copiando información. Espere un momento..."
+        QProgressBar* progressBar;               // one step per event
+        QLineEdit* eventSummary;                 // the event being sent; never shown
+        QFrame* editorPanel;                     // "Compañías a transmitir"
+        DatasetGrid* editorGrid;                 // the destination list, editable
+        DatasetNavigator* editorNavigator;       // also insert, delete, cancel
+        QPushButton* saveDestinationsButton;     // "Grabar"
+        QPushButton* discardDestinationsButton;  // "Salir" of the editor panel
+        QTimer* sendTimer;                       // 60 seconds, started by each completed run
+    };
+
+    explicit MainWindow(StartArguments arguments = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const Controls& controls() const { return controls_; }
 
     ReplicationSession& session() { return session_; }
     DestinationList& destinations() { return destinationList_; }
     // The login window, from the first activation until it is discarded after an accepted login.
-    Tfaccesopr* loginWindow() const { return login_.get(); }
+    LoginWindow* loginWindow() const { return login_.get(); }
     // Whether the first activation is still to come.
     bool firstActivationPending() const { return firstActivation_; }
-
-    QLineEdit* SerDes1;
-    CompanySelector* LCiaDes;
-    QPushButton* AdvGlowButton2; // "Conectar"
-    QPushButton* AdvGlowButton1; // "Configurar"
-    DatasetGrid* DBGridEh1;
-    DatasetNavigator* DBNavigator1;
-    QCheckBox* CkError;
-    QToolButton* PngSpeedButton3; // "Pendientes"
-    QToolButton* SpeedButton1;    // "Enviar"
-    QToolButton* SpeedButton2;    // "Salir"
-    QFrame* Panel4;
-    QLabel* Panel4Caption;
-    QLabel* Label4;
-    QProgressBar* ProgressBar1;
-    QLineEdit* Edit1;
-    QFrame* AdvPanel1;
-    DatasetGrid* DBGridEh3;
-    DatasetNavigator* DBNavigator3;
-    QPushButton* AdvGlowButton3; // "Grabar"
-    QPushButton* AdvGlowButton4; // "Salir" of the editor panel
-    QTimer* Timer1;
 
     // The destination list as both grids show it.
     DatasetTableModel& destinationRows() { return *destinations_; }
 
     // The server field: a new text loads the company list.
-    void setSerDes1(const QString& text);
+    void showServer(const QString& text);
     // The origin company selector's key, set by program.
     void setCompanyKey(std::optional<std::string> key);
-    // The steps of the unattended start, performed through this window's operations.
-    UnattendedSteps& unattendedSteps();
+    // Ticks or unticks "No reintentar errores".
+    void setNoRetryErrors(bool noRetry);
 
     // The operations behind the controls. Each raises its failure to the caller; the controls hand it to the
     // application-wide failure handler.
-    void FormActivate();
-    void SerDes1Change();
-    void AdvGlowButton2Click(); // "Conectar"
-    void AdvGlowButton1Click(); // "Configurar"
-    void AdvGlowButton3Click(); // "Grabar"
-    void AdvGlowButton4Click(); // "Salir" of the editor panel
-    void SpeedButton1Click();   // "Enviar"
-    // One send run, whatever started it.
-    RunOutcome send();
-    void Timer1Timer();
-    void PngSpeedButton3Click(); // "Pendientes": the pending-events window
-    void SpeedButton2Click();    // "Salir"
+    void runFirstActivation();  // the login, or the unattended start
+    void loadCompanies();       // the company list of the server logged into
+    void connectOrigin();       // "Conectar"
+    void editDestinations();    // "Configurar": the destination list editor
+    void saveDestinations();    // "Grabar"
+    void discardDestinations(); // "Salir" of the editor panel
+    void sendNow();             // "Enviar"
+    void sendOnTimer();         // a tick of the send timer
+    RunOutcome send();          // one send run, whatever started it
+    void showPendingEvents();   // "Pendientes": the pending-events window
+    void quit();                // "Salir"
 
     // SendRunView
     QString originCompanyText() const override;
@@ -118,13 +122,13 @@ private:
     void afterRun();
     void scheduleFirstActivation();
 
+    Controls controls_{};
     ReplicationSession session_;
     CompanyList companies_{session_.companies()};
     DestinationList destinationList_{session_};
     StartArguments arguments_;
-    std::unique_ptr<UnattendedSteps> unattendedSteps_;
     std::unique_ptr<DatasetTableModel> destinations_;
-    std::unique_ptr<Tfaccesopr> login_;
+    std::unique_ptr<LoginWindow> login_;
     bool firstActivation_ = true;
     bool firstActivationScheduled_ = false;
     bool closePending_ = false;

@@ -1,4 +1,4 @@
-#include "ui/grid/ExportVcldbif.h"
+#include "ui/grid/ExportGridsel.h"
 
 #include "GridTestList.h"
 
@@ -15,9 +15,9 @@ using gridtest::sampleList;
 using gridtest::utf16le;
 using State = GridSelection::State;
 
-TEST(ExportVcldbif, HeaderThenOneTaggedValuePerCellWithoutTitles) {
-    EXPECT_EQ(exportVcldbif(sampleList(), State::All),
-              bytes("VCLDBIF\x01"
+TEST(ExportGridsel, HeaderThenOneTaggedValuePerCellWithoutTitles) {
+    EXPECT_EQ(exportGridsel(sampleList(), State::All),
+              bytes("GRIDSEL\x01"
                     "\x05\x00\x00\x00"
                     "\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00"
                     // row 0: looked-up field as its key "126" in UTF-16, text, integer 3, 5 March 2024 as day
@@ -46,8 +46,8 @@ TEST(ExportVcldbif, HeaderThenOneTaggedValuePerCellWithoutTitles) {
                     "\x00"));
 }
 
-TEST(ExportVcldbif, NothingSelectedGivesOneColumnAndTheFocusedCell) {
-    EXPECT_EQ(exportVcldbif(sampleList(), State::None), bytes("VCLDBIF\x01"
+TEST(ExportGridsel, NothingSelectedGivesOneColumnAndTheFocusedCell) {
+    EXPECT_EQ(exportGridsel(sampleList(), State::None), bytes("GRIDSEL\x01"
                                                               "\x01\x00\x00\x00"
                                                               "\x01\x00"
                                                               "\x07\x06\x00\x00\x00"
@@ -60,19 +60,19 @@ TEST(ExportVcldbif, NothingSelectedGivesOneColumnAndTheFocusedCell) {
                                                               "\x00"));
 }
 
-TEST(ExportVcldbif, EmptyListGivesANullCellOrNoCells) {
-    EXPECT_EQ(exportVcldbif(emptyList(), State::None), bytes("VCLDBIF\x01"
+TEST(ExportGridsel, EmptyListGivesANullCellOrNoCells) {
+    EXPECT_EQ(exportGridsel(emptyList(), State::None), bytes("GRIDSEL\x01"
                                                              "\x01\x00\x00\x00"
                                                              "\x01\x00"
                                                              "\x02"
                                                              "\x00"));
-    EXPECT_EQ(exportVcldbif(emptyList(), State::All), bytes("VCLDBIF\x01"
+    EXPECT_EQ(exportGridsel(emptyList(), State::All), bytes("GRIDSEL\x01"
                                                             "\x05\x00\x00\x00"
                                                             "\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00"
                                                             "\x00"));
 }
 
-TEST(ExportVcldbif, EveryKindGetsItsTag) {
+TEST(ExportGridsel, EveryKindGetsItsTag) {
     GridSnapshot grid;
     grid.columns = {
         GridColumn{QStringLiteral("Sin campo"), 40, GridAlignment::Left, std::nullopt},
@@ -106,7 +106,7 @@ TEST(ExportVcldbif, EveryKindGetsItsTag) {
         lookup,
     }};
     const QByteArray expected =
-        bytes("VCLDBIF\x01"
+        bytes("GRIDSEL\x01"
               "\x0A\x00\x00\x00"
               "\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00\x01\x00"
               "\x01"
@@ -121,17 +121,17 @@ TEST(ExportVcldbif, EveryKindGetsItsTag) {
               "\x05\x01\x00\x00\x00\xF1"
               "\x07\x28\x00\x00\x00") +
         utf16le(u"\"a b\",\"c,d\",\"e\"\"f\",g") + QByteArray(1, '\0');
-    EXPECT_EQ(exportVcldbif(grid, State::All), expected);
+    EXPECT_EQ(exportGridsel(grid, State::All), expected);
 }
 
-TEST(ExportVcldbif, DayNumbersCountFromTheLastDayOf1899) {
+TEST(ExportGridsel, DayNumbersCountFromTheLastDayOf1899) {
     EXPECT_EQ(dayNumber(QDate(1899, 12, 30), QTime(0, 0)), 0.0);
     EXPECT_EQ(dayNumber(QDate(1900, 1, 1), QTime(18, 0)), 2.75);
     EXPECT_EQ(dayNumber(QDate(1899, 12, 29), QTime(6, 0)), -1.25);
     EXPECT_EQ(dayNumber(QDate(2024, 3, 5), QTime()), 45356.0);
 }
 
-TEST(ExportVcldbif, CommaListQuotesOnlyValuesThatNeedIt) {
+TEST(ExportGridsel, CommaListQuotesOnlyValuesThatNeedIt) {
     EXPECT_EQ(commaList({}), QString());
     EXPECT_EQ(commaList({QStringLiteral("126")}), QStringLiteral("126"));
     EXPECT_EQ(commaList({QStringLiteral("1"), QStringLiteral("x y"), QStringLiteral("")}),

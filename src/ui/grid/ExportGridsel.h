@@ -8,11 +8,11 @@
 
 namespace envio {
 
-// The private binary clipboard layout "VCLDBIF": a header naming the exported columns, then one tagged value
+// The private binary clipboard layout "GRIDSEL": a header naming the exported columns, then one tagged value
 // per data cell (no titles), then a zero byte. Tags: 1 no field, 2 NULL, 3 32-bit integer, 4 double
 // (decimals, floats, and dates and times as day numbers from 30 December 1899 with the time as fraction),
 // 5 ANSI text, 6 binary, 7 UTF-16 text (a looked-up field's key values).
-QByteArray exportVcldbif(const GridSnapshot& grid, GridSelection::State selection);
+QByteArray exportGridsel(const GridSnapshot& grid, GridSelection::State selection);
 
 // Days since 30 December 1899 with the time of day as fraction; before that day the fraction still counts
 // forwards from midnight (-1.25 is 29 December 1899, 06:00).

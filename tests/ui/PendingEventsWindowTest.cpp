@@ -1,4 +1,4 @@
-#include "ui/Tfpendientespr.h"
+#include "ui/PendingEventsWindow.h"
 
 #include "support/ScriptedDialogs.h"
 #include "db/Regional.h"
@@ -6,7 +6,6 @@
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfaccesopr.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportSave.h"
 #include "ui/grid/ExportText.h"
@@ -29,7 +28,6 @@ namespace {
 
 using test::TestDatabase;
 using Kind = ScriptedDialogs::Kind;
-using Nav = Tfpendientespr::NavigatorButton;
 
 // The events of the origin. Listed are the pending price events (1, 4, 5, 6, 7): 2 is an article event and 3
 // was replicated already. Type 1125 has no name in TIPO_DOCUMENTO.
@@ -100,7 +98,7 @@ QStringList shownTexts(const Event& e) {
 // The grid the test expects, built from the events alone: the seven titles and the given events' texts.
 GridSnapshot expectedList(const std::vector<int>& ids) {
     GridSnapshot g;
-    g.name = QStringLiteral("DBGridEh1");
+    g.name = QStringLiteral("GridPendientes");
     for (const QString& t : titles)
         g.columns.push_back(GridColumn{t, 64, GridAlignment::Left, std::nullopt});
     for (int id : ids) {
@@ -123,12 +121,12 @@ QByteArray fileContents(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-class PendingWindowTest : public ::testing::Test {
+class PendingEventsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         regional::setOverride(
             regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
-        setFailureHandler(&Tfaccesopr::ENoManejada);
+        setFailureHandler(&Application::showUnhandledFailure);
         origin = std::make_unique<TestDatabase>(std::vector<std::string>{"company.sql"});
         std::string script;
         for (const auto& [code, name] : typeNames)
@@ -151,8 +149,8 @@ protected:
     }
 
     // Makes the window, shows it and lets its activation read the list.
-    Tfpendientespr& open() {
-        window = std::make_unique<Tfpendientespr>(*session);
+    PendingEventsWindow& open() {
+        window = std::make_unique<PendingEventsWindow>(*session);
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->activateWindow();
@@ -161,11 +159,11 @@ protected:
         return *window;
     }
 
-    EventGrid& grid() { return *window->DBGridEh1; }
+    EventGrid& grid() { return *window->controls().eventsGrid; }
 
     // The ids of the rows the grid shows, top to bottom.
     std::vector<int> shownIds() {
-        StagedDataset& list = window->pending.list();
+        StagedDataset& list = window->pending().list();
         const int id = list.fieldByName("RPEV_ID").index();
         std::vector<int> ids;
         for (int r = 0; r < grid().rows().rowCount(); ++r)
@@ -177,7 +175,7 @@ protected:
         const int row = grid().currentRow();
         if (row < 0)
             return -1;
-        StagedDataset& list = window->pending.list();
+        StagedDataset& list = window->pending().list();
         return static_cast<int>(list.valueAt(row, list.fieldByName("RPEV_ID").index()).asInteger());
     }
 
@@ -195,22 +193,22 @@ protected:
 
     std::unique_ptr<TestDatabase> origin;
     std::unique_ptr<ReplicationSession> session;
-    std::unique_ptr<Tfpendientespr> window;
+    std::unique_ptr<PendingEventsWindow> window;
     ScriptedDialogs desktop;
     ScopedDialogs scoped{desktop};
 };
 
-TEST_F(PendingWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
-    Tfpendientespr& w = open();
+TEST_F(PendingEventsWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
+    PendingEventsWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Documentos pendientes por transmitir"));
     EXPECT_EQ(w.size(), QSize(740, 374));
-    EXPECT_EQ(w.ckfiltro->text(), QStringLiteral("Activar filtros"));
-    EXPECT_FALSE(w.ckfiltro->isChecked());
+    EXPECT_EQ(w.controls().filterRowBox->text(), QStringLiteral("Activar filtros"));
+    EXPECT_FALSE(w.controls().filterRowBox->isChecked());
     EXPECT_FALSE(grid().filterRowVisible());
-    EXPECT_EQ(w.PngSpeedButton2->text(), QStringLiteral("Borrar"));
-    EXPECT_EQ(w.PngSpeedButton1->text(), QStringLiteral("Cerrar"));
-    EXPECT_EQ(w.PngSpeedButton2->size(), QSize(60, 30));
-    EXPECT_LT(w.PngSpeedButton2->x(), w.PngSpeedButton1->x());
+    EXPECT_EQ(w.controls().deleteButton->text(), QStringLiteral("Borrar"));
+    EXPECT_EQ(w.controls().closeButton->text(), QStringLiteral("Cerrar"));
+    EXPECT_EQ(w.controls().deleteButton->size(), QSize(60, 30));
+    EXPECT_LT(w.controls().deleteButton->x(), w.controls().closeButton->x());
     EXPECT_TRUE(w.gridFocused());
 
     const std::vector<int> widths = {65, 86, 164, 76, 50, 18};
@@ -236,20 +234,20 @@ TEST_F(PendingWindowTest, ShowsThePendingPriceEventsWithTheirColumns) {
     EXPECT_TRUE(grid().sortState().markedColumns().empty());
 
     QStringList menu;
-    for (QAction* a : w.PopupMenu1->actions())
+    for (QAction* a : w.controls().gridMenu->actions())
         menu << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(menu, (QStringList{QStringLiteral("&Copiar"), QStringLiteral("Se&lecccionar todo"),
                                  QStringLiteral("-"), QStringLiteral("&Guardar selección")}));
     EXPECT_TRUE(desktop.calls().empty());
 }
 
-TEST_F(PendingWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
+TEST_F(PendingEventsWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
     open();
     grid().setCurrentCell(1, 1); // event 4
     ASSERT_EQ(currentId(), 4);
 
     desktop.setNextConfirm(false);
-    window->PngSpeedButton2->click();
+    window->controls().deleteButton->click();
     ASSERT_EQ(desktop.calls().size(), 1u);
     EXPECT_EQ(desktop.calls()[0].kind, Kind::Confirm);
     EXPECT_EQ(desktop.calls()[0].caption, QStringLiteral("Confirm"));
@@ -259,7 +257,7 @@ TEST_F(PendingWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 4, 5, 6, 7}));
 
     desktop.setNextConfirm(true);
-    window->PngSpeedButton2->click();
+    window->controls().deleteButton->click();
     EXPECT_EQ(origin->scalar("select count(*) from REPLICA_EVENTOS where RPEV_ID = 4"), "0");
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 5, 6, 7}));
     EXPECT_EQ(grid().currentRow(), 1) << "the same ordinal position stays current";
@@ -267,7 +265,7 @@ TEST_F(PendingWindowTest, BorrarDeletesTheCurrentEventOnlyWhenConfirmed) {
     EXPECT_EQ(desktop.texts(Kind::Message), QStringList());
 }
 
-TEST_F(PendingWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
+TEST_F(PendingEventsWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
     open();
     clickTitle(1);
     clickTitle(1); // "Código" descending: zz-1, cd-7, Ab-300, ab-101, ab-100
@@ -276,53 +274,53 @@ TEST_F(PendingWindowTest, BorrarKeepsTheSortOrderAndTheFilter) {
     ASSERT_EQ(shownIds(), (std::vector<int>{5, 4, 6, 1}));
     grid().setCurrentCell(1, 0);
     desktop.setNextConfirm(true);
-    window->PngSpeedButton2Click();
+    window->deleteCurrentEvent();
     EXPECT_EQ(shownIds(), (std::vector<int>{5, 6, 1}));
     EXPECT_EQ(currentId(), 6);
 }
 
-TEST_F(PendingWindowTest, AnEmptyListDeletesNothingAndCopiesAnEmptyCell) {
+TEST_F(PendingEventsWindowTest, AnEmptyListDeletesNothingAndCopiesAnEmptyCell) {
     origin->run("delete from REPLICA_EVENTOS");
     open();
     EXPECT_EQ(grid().rows().rowCount(), 0);
     EXPECT_EQ(grid().currentRow(), -1);
 
-    window->PngSpeedButton2->click();
-    window->ppmSelectAll->trigger();
+    window->controls().deleteButton->click();
+    window->controls().selectAllAction->trigger();
     EXPECT_FALSE(grid().selection().isAll());
     EXPECT_TRUE(desktop.calls().empty());
 
-    window->ppmCopy->trigger();
+    window->controls().copyAction->trigger();
     ASSERT_FALSE(desktop.clipboard().empty());
     EXPECT_EQ(desktop.clipboard()[0].data, QByteArray(1, '\0'));
 
     QTemporaryDir dir;
     desktop.setNextSave(SaveChoice{dir.filePath(QStringLiteral("vacio")), 2});
-    window->ppmSaveSelection->trigger();
+    window->controls().saveSelectionAction->trigger();
     EXPECT_EQ(fileContents(dir.filePath(QStringLiteral("vacio.csv"))), QByteArray("\"\""));
 }
 
-TEST_F(PendingWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
-    Tfpendientespr& w = open();
-    w.ckfiltro->click();
+TEST_F(PendingEventsWindowTest, UntickingActivarFiltrosHidesTheRowButKeepsTheFilter) {
+    PendingEventsWindow& w = open();
+    w.controls().filterRowBox->click();
     EXPECT_TRUE(grid().filterRowVisible());
     const int withFilterRow = grid().titles().sizeHint().height();
     grid().setFilterText(6, QStringLiteral("=Null"));
     grid().applyFilter();
     ASSERT_EQ(shownIds(), (std::vector<int>{1, 5, 6}));
 
-    w.ckfiltro->click();
+    w.controls().filterRowBox->click();
     EXPECT_FALSE(grid().filterRowVisible());
     EXPECT_LT(grid().titles().sizeHint().height(), withFilterRow);
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 5, 6}));
-    EXPECT_EQ(w.pending.list().filterText(), " [RPEV_ERROR] IS NULL");
+    EXPECT_EQ(w.pending().list().filterText(), " [RPEV_ERROR] IS NULL");
 
-    w.ckfiltro->click();
+    w.controls().filterRowBox->click();
     EXPECT_EQ(grid().filterRow().text("RPEV_ERROR"), QStringLiteral("=Null"));
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 5, 6}));
 }
 
-TEST_F(PendingWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
+TEST_F(PendingEventsWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
     open();
     clickTitle(1);
     clickTitle(1); // "Código" descending
@@ -342,7 +340,7 @@ TEST_F(PendingWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
 
     // The menu item copies the same while the grid has the focus.
     desktop.clearCalls();
-    window->ppmCopy->trigger();
+    window->controls().copyAction->trigger();
     EXPECT_EQ(desktop.calls().size(), 1u);
     EXPECT_EQ(desktop.clipboard()[0].data, withZero(exportText(expected, GridSelection::State::All)));
 
@@ -354,48 +352,48 @@ TEST_F(PendingWindowTest, CopyOfASortedFilteredGridHoldsWhatItShows) {
     EXPECT_EQ(desktop.clipboard()[0].data, QByteArray("ab-100", 7));
 }
 
-TEST_F(PendingWindowTest, TheMenuActsOnlyWhileTheGridHasTheFocus) {
-    Tfpendientespr& w = open();
-    w.ckfiltro->setFocus();
+TEST_F(PendingEventsWindowTest, TheMenuActsOnlyWhileTheGridHasTheFocus) {
+    PendingEventsWindow& w = open();
+    w.controls().filterRowBox->setFocus();
     ASSERT_FALSE(w.gridFocused());
-    w.ppmSelectAll->trigger();
-    w.ppmCopy->trigger();
+    w.controls().selectAllAction->trigger();
+    w.controls().copyAction->trigger();
     desktop.setNextSave(SaveChoice{QStringLiteral("nunca"), 1});
-    w.ppmSaveSelection->trigger();
+    w.controls().saveSelectionAction->trigger();
     EXPECT_FALSE(grid().selection().isAll());
     EXPECT_TRUE(desktop.calls().empty());
 
     grid().setFocus();
-    w.ppmSelectAll->trigger();
+    w.controls().selectAllAction->trigger();
     EXPECT_TRUE(grid().selection().isAll());
 }
 
-TEST_F(PendingWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt) {
+TEST_F(PendingEventsWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt) {
     open();
-    window->ppmSelectAll->trigger();
+    window->controls().selectAllAction->trigger();
     QTemporaryDir dir;
     const GridSnapshot expected = expectedList({1, 4, 5, 6, 7});
 
     desktop.setNextSave(SaveChoice{dir.filePath(QStringLiteral("report.txt")), 2});
-    window->ppmSaveSelection->trigger();
+    window->controls().saveSelectionAction->trigger();
     EXPECT_EQ(desktop.texts(Kind::SaveFile), QStringList{QStringLiteral("Pendientesreplica")});
     EXPECT_EQ(desktop.lastSaveFilters(), exportSaveFilters());
     EXPECT_EQ(fileContents(dir.filePath(QStringLiteral("report.txt.csv"))),
               exportCsv(expected, GridSelection::State::All));
 
     desktop.setNextSave(SaveChoice{dir.filePath(QStringLiteral("reportcsv")), 2});
-    window->ppmSaveSelection->trigger();
+    window->controls().saveSelectionAction->trigger();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("reportcsv"))));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("reportcsv.csv"))));
 
     desktop.setNextSave(SaveChoice{dir.filePath(QStringLiteral("lista")), 1});
-    window->ppmSaveSelection->trigger();
+    window->controls().saveSelectionAction->trigger();
     EXPECT_EQ(fileContents(dir.filePath(QStringLiteral("lista.txt"))),
               exportText(expected, GridSelection::State::All));
 
     // A file that cannot be created is reported by the application-wide handler.
     desktop.setNextSave(SaveChoice{dir.filePath(QStringLiteral("no/such/dir/lista")), 1});
-    window->ppmSaveSelection->trigger();
+    window->controls().saveSelectionAction->trigger();
     const QStringList messages = desktop.texts(Kind::Message);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(
@@ -403,45 +401,45 @@ TEST_F(PendingWindowTest, SavingAddsTheChosenTypesExtensionUnlessTheNameEndsInIt
         << messages[0].toStdString();
 }
 
-TEST_F(PendingWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
+TEST_F(PendingEventsWindowTest, AListThatCannotBeReadIsReportedAndTheWindowStaysOpen) {
     session->origin().setParameter("Database", origin->directory() + "/missing.fdb");
     open();
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(grid().rows().rowCount(), 0);
-    EXPECT_FALSE(window->navigatorButton(Nav::Refresh)->isEnabled());
-    window->PngSpeedButton2->click();
+    EXPECT_FALSE(window->controls().refreshButton->isEnabled());
+    window->controls().deleteButton->click();
     EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
 }
 
-TEST_F(PendingWindowTest, TheNavigatorMovesAndRereadsTheList) {
+TEST_F(PendingEventsWindowTest, TheNavigatorMovesAndRereadsTheList) {
     open();
-    EXPECT_FALSE(window->navigatorButton(Nav::First)->isEnabled());
-    window->navigatorButton(Nav::Last)->click();
+    EXPECT_FALSE(window->controls().firstButton->isEnabled());
+    window->controls().lastButton->click();
     EXPECT_EQ(grid().currentRow(), 4);
-    EXPECT_FALSE(window->navigatorButton(Nav::Next)->isEnabled());
-    window->navigatorButton(Nav::Prior)->click();
+    EXPECT_FALSE(window->controls().nextButton->isEnabled());
+    window->controls().priorButton->click();
     EXPECT_EQ(grid().currentRow(), 3);
-    window->navigatorButton(Nav::First)->click();
+    window->controls().firstButton->click();
     EXPECT_EQ(grid().currentRow(), 0);
-    window->navigatorButton(Nav::Next)->click();
+    window->controls().nextButton->click();
     EXPECT_EQ(currentId(), 4);
 
     origin->run(
         "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (8, '002', 126, "
         "'nuevo')");
-    window->navigatorButton(Nav::Refresh)->click();
+    window->controls().refreshButton->click();
     EXPECT_EQ(shownIds(), (std::vector<int>{1, 4, 5, 6, 7, 8}));
     EXPECT_EQ(currentId(), 4);
 }
 
-TEST_F(PendingWindowTest, OnlyCerrarOrTheCloseBoxCloseTheWindow) {
-    Tfpendientespr& w = open();
-    w.ckfiltro->setFocus();
+TEST_F(PendingEventsWindowTest, OnlyCerrarOrTheCloseBoxCloseTheWindow) {
+    PendingEventsWindow& w = open();
+    w.controls().filterRowBox->setFocus();
     QTest::keyClick(&w, Qt::Key_Escape);
     QTest::keyClick(&grid(), Qt::Key_Escape);
     EXPECT_TRUE(w.isVisible());
-    w.PngSpeedButton1->click();
+    w.controls().closeButton->click();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Rejected);
 }
