@@ -10,8 +10,29 @@ namespace envio {
 
 namespace {
 
-// The size of RPEV_ERROR: a longer note is cut rather than refused.
-constexpr std::size_t kErrorNoteSize = 2048;
+// The size RPEV_ERROR has in the suite's schema, used when the database does not tell its own.
+constexpr std::size_t kDefaultNoteSize = 2048;
+
+// The declared size of RPEV_ERROR in the event's database: a longer note would be refused ("string right
+// truncation") and block the event for good, so it is cut to this size instead.
+std::size_t noteSize(Query& query) {
+    query.clear();
+    query.add("select f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH from RDB$RELATION_FIELDS rf join RDB$FIELDS f "
+              "on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE where rf.RDB$RELATION_NAME = 'REPLICA_EVENTOS' and "
+              "rf.RDB$FIELD_NAME = 'RPEV_ERROR'");
+    query.open();
+    std::size_t size = kDefaultNoteSize;
+    if (!query.isEmpty()) {
+        const Field& characters = query.field(0);
+        const Field& bytes = query.field(1);
+        if (!characters.isNull())
+            size = static_cast<std::size_t>(query.field(0).AsInteger());
+        else if (!bytes.isNull())
+            size = static_cast<std::size_t>(query.field(1).AsInteger());
+    }
+    query.close();
+    return size;
+}
 
 std::string withoutLast(const std::string& m) {
     return m.empty() ? m : m.substr(0, m.size() - 1);
@@ -72,7 +93,8 @@ void ErrorCapture::handleError(Provider* sender, StagedDataset* rows, const Erro
     if (rows) {
         // The note goes to the event a running send run is applying; a failure elsewhere marks no event.
         if (currentEvent_) {
-            const std::string note = message.size() > kErrorNoteSize ? message.substr(0, kErrorNoteSize) : message;
+            const std::size_t size = noteSize(note_);
+            const std::string note = message.size() > size ? message.substr(0, size) : message;
             note_.clear();
             note_.add("UPDATE REPLICA_EVENTOS SET RPEV_ERROR = " + sqlTextLiteral(note) +
                       " where RPEV_ID = " + std::to_string(*currentEvent_));

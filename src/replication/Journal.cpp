@@ -6,11 +6,46 @@
 
 #include <QDateTime>
 #include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <initializer_list>
 
 namespace envio {
 
 namespace {
+
+// Appends the line whole or not at all. Only a regular file is written: a pipe or a device named like a
+// journal would block the run or swallow its lines, and counts as unwritable. Append mode creates a missing
+// journal and never truncates an existing one. A line that does not fit (a full disk, the file-size limit) is
+// cut back off, since a fragment would run into the next line.
+void appendWhole(const QByteArray& path, const std::string& line) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    const off_t before = st.st_size;
+    std::size_t written = 0;
+    while (written < line.size()) {
+        const ssize_t n = ::write(fd, line.data() + written, line.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+    }
+    if (written != line.size() && written > 0) {
+        while (::ftruncate(fd, before) != 0 && errno == EINTR) {
+        }
+    }
+    ::close(fd);
+}
 
 void appendLine(const QString& literal, std::initializer_list<const std::string*> fields) {
     const QString path = applicationFile(literal);
@@ -26,17 +61,7 @@ void appendLine(const QString& literal, std::initializer_list<const std::string*
     }
     line += "\r\n";
 
-    // Append mode creates a missing journal and never truncates an existing one. Failures lose the line.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return;
-    const qint64 before = file.size();
-    const qint64 written = file.write(line.data(), static_cast<qint64>(line.size()));
-    if (written != static_cast<qint64>(line.size()) || !file.flush()) {
-        // A line that does not fit (a full disk) is lost whole: a fragment would run into the next line.
-        file.resize(before);
-    }
-    file.close();
+    appendWhole(QFile::encodeName(path), line);
 }
 
 } // namespace

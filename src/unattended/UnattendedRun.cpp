@@ -11,8 +11,10 @@
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"
 #include "unattended/RunnerCommandLine.h"
+#include "unattended/RunSummary.h"
 #include "unattended/UnattendedSequence.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <iostream>
@@ -32,6 +34,8 @@ public:
         : companies_(companies), destinations_(destinations), out_(out) {}
 
     bool noRetry = false;
+    std::vector<RunSummary::Destination> done;
+    std::string lastError; // the last failure shown while the current destination is sent
 
     QString originCompanyText() const override { return fromAnsi(companies_.nameOf(destinations_.companyKey())); }
     bool noRetryErrors() const override { return noRetry; }
@@ -43,6 +47,13 @@ public:
     void processMessages() override {}
     void setTimerEnabled(bool) override {}
     void destinationDone(const DestinationSummary& s) override {
+        RunSummary::Destination d;
+        d.sent = s;
+        d.lastError = lastError;
+        if (!s.connected && d.lastError.empty())
+            d.lastError = ansi("No se pudo entablar conexión con la BD ") + s.location;
+        done.push_back(std::move(d));
+        lastError.clear();
         out_ << "  " << utf8(fromAnsi(s.code)) << ": ";
         if (!s.connected)
             out_ << "sin conexi\u00f3n con " << utf8(fromAnsi(s.location)) << "; ";
@@ -54,6 +65,34 @@ private:
     const CompanyList& companies_;
     const DestinationList& destinations_;
     std::ostream& out_;
+};
+
+// Passes every box on to the desktop in use and keeps the text of the last failure for the summary.
+class FailureRecorder : public Dialogs {
+public:
+    FailureRecorder(Dialogs& next, std::string& last) : next_(next), last_(last) { setDialogs(this); }
+    ~FailureRecorder() override { setDialogs(&next_); }
+    FailureRecorder(const FailureRecorder&) = delete;
+    FailureRecorder& operator=(const FailureRecorder&) = delete;
+
+    void message(const QString& text) override {
+        last_ = toAnsi(text);
+        next_.message(text);
+    }
+    void error(const QString& text) override {
+        last_ = toAnsi(text);
+        next_.error(text);
+    }
+    bool confirm(const QString& caption, const QString& text) override { return next_.confirm(caption, text); }
+    void beep() override { next_.beep(); }
+    std::optional<SaveChoice> saveFile(const QString& defaultName, const QStringList& filters) override {
+        return next_.saveFile(defaultName, filters);
+    }
+    void setClipboard(const std::vector<ClipboardItem>& items) override { next_.setClipboard(items); }
+
+private:
+    Dialogs& next_;
+    std::string& last_;
 };
 
 // The unattended steps without a display.
@@ -71,6 +110,9 @@ public:
     void tickNoRetry() override { view_.noRetry = true; }
     void connectOrigin() override { destinations_.connectOrigin(); }
     RunOutcome send() override { return SendRun(session_, view_).run(); }
+
+    ReplicationSession& session() { return session_; }
+    ConsoleRunView& view() { return view_; }
 
 private:
     ReplicationSession session_;
@@ -99,28 +141,53 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out, const
         std::cerr << "envio-precios-run: " << e.what() << std::endl;
         return ExitUsage;
     }
+    RunSummary summary;
+    summary.started = QDateTime::currentDateTime();
+    auto finish = [&](const char* outcome, int exitCode) {
+        summary.outcome = outcome;
+        summary.exitCode = exitCode;
+        summary.finished = QDateTime::currentDateTime();
+        if (options.summaryJson && !summary.write(*options.summaryJson))
+            std::cerr << "envio-precios-run: no se pudo escribir el resumen " << *options.summaryJson << std::endl;
+        return exitCode;
+    };
     try {
         HeadlessSteps steps(out);
-        switch (runUnattendedSequence(steps, arguments)) {
+        RunOutcome outcome;
+        {
+            FailureRecorder recorder(dialogs(), steps.view().lastError);
+            try {
+                outcome = runUnattendedSequence(steps, arguments);
+            } catch (...) {
+                summary.error = steps.view().lastError;
+                summary.destinations = steps.view().done;
+                summary.readPending(steps.session().origin());
+                throw;
+            }
+        }
+        summary.destinations = steps.view().done;
+        summary.readPending(steps.session().origin());
+        switch (outcome) {
         case RunOutcome::Completed:
-            return ExitCompleted;
+            return finish("completed", ExitCompleted);
         case RunOutcome::Refused:
         case RunOutcome::Ignored:
-            return ExitRefused;
+            return finish("refused", ExitRefused);
         case RunOutcome::Busy:
             dialogs().message(runInProgressText());
-            return ExitRefused;
+            return finish("busy", ExitRefused);
         case RunOutcome::Stopped:
-            return stop::exitCode();
+            return finish("stopped", stop::exitCode());
         }
     } catch (const SilentAbort&) {
-        // Already reported by the error capture.
-        return ExitFailed;
+        // Already reported by the error capture, whose box text the summary keeps.
+        return finish("failed", ExitFailed);
     } catch (const std::exception& e) {
+        summary.error = e.what();
         dialogs().message(translateFailure(e.what()));
-        return ExitFailed;
+        return finish("failed", ExitFailed);
     }
-    return ExitFailed;
+    return finish("failed", ExitFailed);
 }
 
 } // namespace envio

@@ -39,6 +39,27 @@ void check(const ISC_STATUS* status, const std::string& what) {
         throw std::runtime_error(what + ": " + statusText(status));
 }
 
+// The server's administrator password for every test of the process and the programs it starts:
+// ISC_PASSWORD when set, else the one the Debian package wrote for SYSDBA (ISC_PASSWORD="...").
+[[maybe_unused]] const bool passwordKnown = [] {
+    if (std::getenv("ISC_PASSWORD"))
+        return true;
+    std::ifstream file("/etc/firebird/3.0/SYSDBA.password");
+    std::string line;
+    while (std::getline(file, line)) {
+        const std::string key = "ISC_PASSWORD=";
+        if (line.rfind(key, 0) != 0)
+            continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        ::setenv("ISC_PASSWORD", value.c_str(), 0);
+        ::setenv("ISC_USER", "SYSDBA", 0);
+        return true;
+    }
+    return false;
+}();
+
 std::string password() {
     const char* p = std::getenv("ISC_PASSWORD");
     return p ? p : "";
