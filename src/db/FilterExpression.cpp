@@ -1,7 +1,7 @@
 #include "db/FilterExpression.h"
 
+#include "base/Regional.h"
 #include "db/Error.h"
-#include "db/Regional.h"
 #include "db/ValueConvert.h"
 #include "db/ValueOrder.h"
 

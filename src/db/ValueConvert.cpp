@@ -1,6 +1,6 @@
 #include "db/ValueConvert.h"
 
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <cmath>
 #include <cstdio>

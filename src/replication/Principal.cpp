@@ -1,8 +1,8 @@
 #include "replication/Principal.h"
 
 #include "access/Scramble.h"
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
+#include "base/AnsiCodec.h"
 #include "replication/EventFields.h"
 #include "replication/EventTypes.h"
 #include "replication/Journal.h"

@@ -1,5 +1,5 @@
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
+#include "base/AnsiCodec.h"
 #include "replication/Appliers.h"
 #include "replication/EventTypes.h"
 #include "replication/Journal.h"

@@ -3,7 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
 #include "app/ServerList.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/Error.h"
 #include "ui/Application.h"
 #include "ui/Pictures.h"

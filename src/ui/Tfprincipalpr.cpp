@@ -1,7 +1,7 @@
 #include "ui/Tfprincipalpr.h"
 
 #include "app/Dialogs.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"

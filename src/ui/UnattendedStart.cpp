@@ -1,6 +1,6 @@
 #include "ui/UnattendedStart.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/Tfaccesopr.h"
 #include "ui/Tfprincipalpr.h"
 

@@ -1,9 +1,9 @@
 #include "unattended/UnattendedRun.h"
 
 #include "access/Login.h"
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
+#include "base/AnsiCodec.h"
 #include "replication/Principal.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "replication/Journal.h"
 
 #include "app/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <QDateTime>
 #include <QDir>

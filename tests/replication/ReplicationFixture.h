@@ -5,9 +5,9 @@
 // (<server>/datos/<code>/vertano.fdb), a recording stand-in for the main window, and recorded message boxes.
 
 #include "access/Scramble.h"
-#include "db/AnsiCodec.h"
 #include "app/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/AnsiCodec.h"
+#include "base/Regional.h"
 #include "db/SqlLiteral.h"
 #include "replication/Principal.h"
 #include "support/TestDatabase.h"

@@ -1,7 +1,7 @@
 #include "ui/EventGrid.h"
 
 #include "app/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 #include "replication/Principal.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"

@@ -1,15 +1,15 @@
 #include "ui/Tfpendientespr.h"
 
 #include "app/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 #include "replication/Principal.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
-#include "ui/Tfaccesopr.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportSave.h"
 #include "ui/grid/ExportText.h"
+#include "ui/Tfaccesopr.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/grid/ExportVcldbif.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/ExportBytes.h"
 #include "ui/grid/ExportPlan.h"
 
