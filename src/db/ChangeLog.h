@@ -32,7 +32,8 @@ public:
     void clear() { changes_.clear(); }
 
     // Places a new row at a position of the store.
-    StagedRow* recordInsert(std::size_t pos, const std::vector<Value>& values, const std::vector<bool>& assigned);
+    StagedRow* recordInsert(std::size_t pos, const std::vector<Value>& values,
+                            const std::vector<bool>& assigned);
     // Gives a row new values.
     void recordModify(StagedRow& row, const std::vector<Value>& values, const std::vector<bool>& assigned);
     // Takes a row out of the store.

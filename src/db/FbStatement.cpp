@@ -243,9 +243,9 @@ bool FbStatement::fetch(isc_tr_handle* tr, std::vector<Value>& row) {
     StatementBlobs blobs(session_, tr);
     for (int i = 0; i < out->sqld; ++i) {
         const XSQLVAR& var = out->sqlvar[i];
-        row[static_cast<std::size_t>(i)] = (var.sqltype & 1) && *var.sqlind < 0
-                                               ? Value::null()
-                                               : buffers_->outTypes[static_cast<std::size_t>(i)]->decode(var, blobs);
+        const SqlType& type = *buffers_->outTypes[static_cast<std::size_t>(i)];
+        row[static_cast<std::size_t>(i)] =
+            (var.sqltype & 1) && *var.sqlind < 0 ? Value::null() : type.decode(var, blobs);
     }
     return true;
 }

@@ -1,10 +1,12 @@
 #include "db/FieldLayout.h"
 
 #include "db/Error.h"
+#include "db/NumberText.h"
 #include "db/ParameterList.h"
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace envio {
 
@@ -102,8 +104,8 @@ void FieldLayout::build(const std::vector<Column>& columns) {
         c.type = FieldType::String;
         c.size = l.size;
         c.readOnly = true;
-        fields.push_back(
-            std::make_unique<Field>(owner_, static_cast<int>(fields.size()), c, l.label, Field::Kind::Lookup));
+        fields.push_back(std::make_unique<Field>(owner_, static_cast<int>(fields.size()), c, l.label,
+                                                 Field::Kind::Lookup));
         columnOf.push_back(-1);
     }
     // Reopening over the same layout keeps the Field objects, so that callers holding one stay valid.
@@ -144,10 +146,12 @@ void FieldLayout::markIndexFields(const std::string& statement) {
             stripName(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (Field* f = find(item)) {
             f->setIndexField(true);
-        } else if (!item.empty() && item.size() < 4 &&
-                   std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        } else if (const std::optional<Value> number =
+                       parseNumberText(item, NumberSyntax{'.', 0, NumberSyntax::Blanks::None,
+                                                          NumberSyntax::Reading::IntegerOnly});
+                   number && item.size() < 4 && item.front() != '+' && item.front() != '-') {
             // ORDER BY 2: the second result column.
-            const int column = std::stoi(item) - 1;
+            const int column = static_cast<int>(number->asInteger()) - 1;
             for (auto& candidate : fields_)
                 if (columnOf_[static_cast<std::size_t>(candidate->index())] == column)
                     candidate->setIndexField(true);

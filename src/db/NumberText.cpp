@@ -113,7 +113,8 @@ std::optional<Value> asFloat(const Scanned& s, long long scale, bool underflowTo
         return Value::floating(d);
     }
     double result = 0;
-    const auto [end, error] = std::from_chars(normalized.data(), normalized.data() + normalized.size(), result);
+    const auto [end, error] =
+        std::from_chars(normalized.data(), normalized.data() + normalized.size(), result);
     if (error != std::errc() || end != normalized.data() + normalized.size())
         return std::nullopt;
     return Value::floating(result);
@@ -149,7 +150,8 @@ std::optional<Value> asWritten(const Scanned& s) {
         if (const std::optional<std::int64_t> v = asInteger(s))
             return Value::integer(*v);
     if (!s.exponentWritten && s.digits.size() <= 18)
-        return Value::decimal((s.negative ? -1 : 1) * std::stoll(s.digits), static_cast<int>(s.fractionDigits));
+        return Value::decimal((s.negative ? -1 : 1) * std::stoll(s.digits),
+                              static_cast<int>(s.fractionDigits));
     return asFloat(s, static_cast<long long>(s.fractionDigits) - s.exponent, true);
 }
 
@@ -178,8 +180,8 @@ std::optional<Value> parseNumberText(std::string_view text, const NumberSyntax& 
 }
 
 std::optional<Value> parseNumberText(std::string_view text, char decimalSeparator) {
-    return parseNumberText(text, NumberSyntax{decimalSeparator, 0, NumberSyntax::Blanks::None,
-                                              NumberSyntax::Reading::Shortest});
+    return parseNumberText(
+        text, NumberSyntax{decimalSeparator, 0, NumberSyntax::Blanks::None, NumberSyntax::Reading::Shortest});
 }
 
 std::string formatNumberText(const Value& number, char decimalSeparator) {

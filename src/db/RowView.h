@@ -24,8 +24,8 @@ class RowView {
 public:
     // Picks the rows the filter keeps and orders them by the index; fails for an index over a field the
     // layout does not have.
-    void rebuild(const RowStore& rows, const FieldLayout& fields, const RowValues& values, const IndexDef* index,
-                 const RowFilter& filter);
+    void rebuild(const RowStore& rows, const FieldLayout& fields, const RowValues& values,
+                 const IndexDef* index, const RowFilter& filter);
     void clear() { rows_.clear(); }
 
     bool active() const { return active_; }

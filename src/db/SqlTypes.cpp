@@ -16,10 +16,18 @@ namespace {
 
 const QDate kBaseDate(1858, 11, 17);
 
-QDate decodeDate(ISC_DATE d) { return kBaseDate.addDays(d); }
-QTime decodeTime(ISC_TIME t) { return QTime::fromMSecsSinceStartOfDay(static_cast<int>(t / 10)); }
-ISC_DATE encodeDate(QDate d) { return static_cast<ISC_DATE>(kBaseDate.daysTo(d)); }
-ISC_TIME encodeTime(QTime t) { return static_cast<ISC_TIME>(t.msecsSinceStartOfDay()) * 10; }
+QDate decodeDate(ISC_DATE d) {
+    return kBaseDate.addDays(d);
+}
+QTime decodeTime(ISC_TIME t) {
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(t / 10));
+}
+ISC_DATE encodeDate(QDate d) {
+    return static_cast<ISC_DATE>(kBaseDate.daysTo(d));
+}
+ISC_TIME encodeTime(QTime t) {
+    return static_cast<ISC_TIME>(t.msecsSinceStartOfDay()) * 10;
+}
 
 template <typename T> T readAs(const char* d) {
     T v;
@@ -84,7 +92,9 @@ void describeVaryingText(const XSQLVAR& var, Column& c) {
     c.size = var.sqllen / charWidth(var);
 }
 
-template <FieldType Type> void describeAs(const XSQLVAR&, Column& c) { c.type = Type; }
+template <FieldType Type> void describeAs(const XSQLVAR&, Column& c) {
+    c.type = Type;
+}
 
 void describeBlob(const XSQLVAR& var, Column& c) {
     c.type = var.sqlsubtype == 1 ? FieldType::TextBlob : FieldType::BinaryBlob;
@@ -100,7 +110,9 @@ template <typename T> Value decodeInteger(const XSQLVAR& var, BlobAccess&) {
     return Value::integer(v);
 }
 
-Value decodeFloat(const XSQLVAR& var, BlobAccess&) { return Value::floating(readAs<float>(var.sqldata)); }
+Value decodeFloat(const XSQLVAR& var, BlobAccess&) {
+    return Value::floating(readAs<float>(var.sqldata));
+}
 
 Value decodeDouble(const XSQLVAR& var, BlobAccess&) {
     const double f = readAs<double>(var.sqldata);
@@ -119,9 +131,13 @@ Value decodeVaryingText(const XSQLVAR& var, BlobAccess&) {
     return Value::string(std::string(var.sqldata + 2, len));
 }
 
-Value decodeDate(const XSQLVAR& var, BlobAccess&) { return Value::date(decodeDate(readAs<ISC_DATE>(var.sqldata))); }
+Value decodeDate(const XSQLVAR& var, BlobAccess&) {
+    return Value::date(decodeDate(readAs<ISC_DATE>(var.sqldata)));
+}
 
-Value decodeTime(const XSQLVAR& var, BlobAccess&) { return Value::time(decodeTime(readAs<ISC_TIME>(var.sqldata))); }
+Value decodeTime(const XSQLVAR& var, BlobAccess&) {
+    return Value::time(decodeTime(readAs<ISC_TIME>(var.sqldata)));
+}
 
 Value decodeTimestamp(const XSQLVAR& var, BlobAccess&) {
     const auto v = readAs<ISC_TIMESTAMP>(var.sqldata);

@@ -3,9 +3,8 @@
 #include "db/Column.h"
 #include "db/Value.h"
 
-#include <ibase.h>
-
 #include <cstddef>
+#include <ibase.h>
 #include <string>
 #include <vector>
 

@@ -388,7 +388,8 @@ int StagedDataset::applyUpdates(int maxErrors) {
     postOrCancel();
     if (log_.empty())
         return 0;
-    const int failures = ChangeWriter(provider_, *this, fields_).write(openedText_, log_.changes(), maxErrors);
+    const int failures =
+        ChangeWriter(provider_, *this, fields_).write(openedText_, log_.changes(), maxErrors);
     if (failures == 0) {
         log_.clear();
         rows_.renumberFetchedOrder();

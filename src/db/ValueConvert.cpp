@@ -109,12 +109,14 @@ std::string valueText(const Value& v) {
 }
 
 std::optional<Value> parseInteger(const std::string& text) {
-    return parseNumberText(text, NumberSyntax{'.', 0, NumberSyntax::Blanks::AtEnds, NumberSyntax::Reading::IntegerOnly});
+    return parseNumberText(
+        text, NumberSyntax{'.', 0, NumberSyntax::Blanks::AtEnds, NumberSyntax::Reading::IntegerOnly});
 }
 
 std::optional<Value> parseNumber(const std::string& text) {
     const char sep = static_cast<char>(regional::current().decimalSeparator.toLatin1());
-    return parseNumberText(text, NumberSyntax{sep, '.', NumberSyntax::Blanks::Anywhere, NumberSyntax::Reading::AsWritten});
+    return parseNumberText(
+        text, NumberSyntax{sep, '.', NumberSyntax::Blanks::Anywhere, NumberSyntax::Reading::AsWritten});
 }
 
 } // namespace envio
