@@ -11,8 +11,7 @@
 namespace envio {
 namespace {
 
-const std::filesystem::path fuzzDir =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path() / "fuzz";
+const std::filesystem::path fuzzDir = ENVIO_FUZZ_DIR;
 
 void replay(const std::filesystem::path& dir) {
     ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
