@@ -4,10 +4,10 @@
 // replays kept inputs. The first byte chooses the decimal separator and the column kind, the rest is the
 // text: once as a dataset filter expression, once as a filter row text.
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
+#include "base/Regional.h"
 #include "db/Error.h"
 #include "db/FilterExpression.h"
-#include "db/Regional.h"
 #include "ui/grid/FilterCustomDialog.h"
 #include "ui/grid/FilterText.h"
 

@@ -1,6 +1,6 @@
 #include "app/FailureTranslation.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 
 #include <optional>
 #include <string_view>

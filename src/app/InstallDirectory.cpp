@@ -1,7 +1,7 @@
 #include "app/InstallDirectory.h"
 
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
+#include "base/AnsiCodec.h"
 #include "db/Error.h"
 
 #include <QDir>

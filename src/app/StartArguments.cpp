@@ -1,6 +1,6 @@
 #include "app/StartArguments.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 
 namespace envio {
 

@@ -1,6 +1,6 @@
 #include "db/FbSession.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/Connection.h"
 #include "db/FbStatement.h"
 

@@ -38,7 +38,6 @@ private:
     struct Buffers;
     [[noreturn]] void fail(const ISC_STATUS* status) const;
     void describeColumns(isc_tr_handle* tr, bool withMetadata);
-    Value readVar(isc_tr_handle* tr, const XSQLVAR& var);
 
     FbSession& session_;
     isc_stmt_handle handle_ = 0;

@@ -1,7 +1,7 @@
 #include "db/Field.h"
 
+#include "base/Regional.h"
 #include "db/Error.h"
-#include "db/Regional.h"
 #include "db/ValueConvert.h"
 
 #include <cmath>

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "db/DateTimeText.h"
 #include "db/FieldType.h"
+#include "db/NumberText.h"
 #include "db/Value.h"
 
-#include <QDate>
-#include <QString>
-#include <QTime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,21 +71,5 @@ private:
     std::string text_;
     std::shared_ptr<const Node> root_;
 };
-
-// Number texts as the filter language writes them: an optional sign, digits, optionally the decimal
-// separator and more digits, optionally an exponent. An Integer value when there is no fractional part, a
-// Decimal when it is exact within 18 digits, a Float otherwise; std::nullopt when the text is not a number.
-std::optional<Value> parseNumberText(std::string_view text, char decimalSeparator);
-// The shortest text that parseNumberText reads back as the same number (no trailing fractional zeros).
-std::string formatNumberText(const Value& number, char decimalSeparator);
-
-// A date, a time of day or both, read in the regional short date and long time formats.
-struct DateTimeText {
-    std::optional<QDate> date;
-    std::optional<QTime> time;
-};
-std::optional<DateTimeText> parseDateTimeText(const QString& text);
-// Date alone when there is no time or it is midnight; time alone when there is no date.
-QString formatDateTimeText(const DateTimeText& value);
 
 } // namespace envio

@@ -1,6 +1,7 @@
 #include "db/ValueConvert.h"
 
-#include "db/Regional.h"
+#include "base/Regional.h"
+#include "db/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -108,75 +109,14 @@ std::string valueText(const Value& v) {
 }
 
 std::optional<Value> parseInteger(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    std::size_t end = text.size();
-    while (end > i && text[end - 1] == ' ')
-        --end;
-    if (i == end)
-        return std::nullopt;
-    bool negative = false;
-    if (text[i] == '-' || text[i] == '+') {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == end)
-        return std::nullopt;
-    std::int64_t v = 0;
-    for (; i < end; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        if (v > (std::numeric_limits<std::int64_t>::max() - (text[i] - '0')) / 10)
-            return std::nullopt;
-        v = v * 10 + (text[i] - '0');
-    }
-    return Value::integer(negative ? -v : v);
+    return parseNumberText(
+        text, NumberSyntax{'.', 0, NumberSyntax::Blanks::AtEnds, NumberSyntax::Reading::IntegerOnly});
 }
 
 std::optional<Value> parseNumber(const std::string& text) {
-    if (auto i = parseInteger(text))
-        return i;
     const char sep = static_cast<char>(regional::current().decimalSeparator.toLatin1());
-    std::string t;
-    for (char c : text) {
-        if (c == ' ')
-            continue;
-        t += (c == sep ? '.' : c);
-    }
-    if (t.empty())
-        return std::nullopt;
-    // Plain decimal notation stays exact; anything with an exponent becomes a float.
-    std::size_t i = 0;
-    bool negative = false;
-    if (t[i] == '-' || t[i] == '+') {
-        negative = t[i] == '-';
-        ++i;
-    }
-    std::string digits;
-    int scale = 0;
-    bool point = false;
-    bool plain = i < t.size();
-    for (std::size_t k = i; k < t.size(); ++k) {
-        const char c = t[k];
-        if (c >= '0' && c <= '9') {
-            digits += c;
-            if (point)
-                ++scale;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            plain = false;
-            break;
-        }
-    }
-    if (plain && !digits.empty() && digits.size() <= 18)
-        return Value::decimal((negative ? -1 : 1) * std::stoll(digits), scale);
-    char* endp = nullptr;
-    const double d = std::strtod(t.c_str(), &endp);
-    if (endp == t.c_str() || *endp != '\0' || !std::isfinite(d))
-        return std::nullopt;
-    return Value::floating(d);
+    return parseNumberText(
+        text, NumberSyntax{sep, '.', NumberSyntax::Blanks::Anywhere, NumberSyntax::Reading::AsWritten});
 }
 
 } // namespace envio

@@ -19,7 +19,9 @@ std::optional<std::int64_t> scaledUnits(const Value& v, int scale);
 // and without trailing zeros, dates and times in the regional short date and long time formats.
 std::string valueText(const Value& v);
 
-// Reads a number written with the regional decimal separator (or a period); nullopt when it is none.
+// Texts assigned to fields (through the one number reader, parseNumberText): an integer between blanks,
+// and a number written with the regional decimal separator (or a period), blanks ignored; nullopt when the
+// text is none.
 std::optional<Value> parseInteger(const std::string& text);
 std::optional<Value> parseNumber(const std::string& text);
 

@@ -1,7 +1,7 @@
 #include "replication/ErrorCapture.h"
 
 #include "app/Dialogs.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/Query.h"
 #include "db/SqlLiteral.h"
 #include "replication/Journal.h"

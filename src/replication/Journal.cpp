@@ -1,8 +1,8 @@
 #include "replication/Journal.h"
 
-#include "db/AnsiCodec.h"
 #include "app/InstallDirectory.h"
-#include "db/Regional.h"
+#include "base/AnsiCodec.h"
+#include "base/Regional.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "replication/OperatorTexts.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 
 namespace envio {
 

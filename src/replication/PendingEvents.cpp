@@ -1,7 +1,7 @@
 #include "replication/PendingEvents.h"
 
 #include "app/Dialogs.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "replication/EventFields.h"
 #include "replication/ReplicationSession.h"
 

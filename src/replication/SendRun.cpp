@@ -3,7 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/RunLock.h"
 #include "app/StopRequest.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/SqlLiteral.h"
 #include "replication/Appliers.h"
 #include "replication/EventTypes.h"

@@ -1,6 +1,6 @@
 #include "ui/CustomFilterDialog.h"
 
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

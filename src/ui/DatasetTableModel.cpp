@@ -1,7 +1,7 @@
 #include "ui/DatasetTableModel.h"
 
 #include "app/Dialogs.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/ValueConvert.h"
 #include "ui/Application.h"
 

@@ -1,6 +1,6 @@
 #include "ui/EventGridModel.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/ValueConvert.h"
 
 namespace envio {

@@ -1,7 +1,7 @@
 #include "ui/LoginWindow.h"
 
 #include "app/ServerList.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/Application.h"
 #include "ui/Pictures.h"
 

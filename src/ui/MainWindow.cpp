@@ -5,7 +5,7 @@
 #include "app/StopRequest.h"
 #include "replication/OperatorTexts.h"
 #include "unattended/UnattendedSequence.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"

@@ -1,6 +1,6 @@
 #include "ui/PendingEventsWindow.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
 #include "ui/Pictures.h"

@@ -1,6 +1,6 @@
 #include "unattended/RunSummary.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"

@@ -6,7 +6,7 @@
 #include "app/PasswordFile.h"
 #include "app/RunLock.h"
 #include "app/StopRequest.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"

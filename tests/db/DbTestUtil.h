@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Regional.h"
 #include "db/Connection.h"
 #include "db/ParameterList.h"
-#include "db/Regional.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>

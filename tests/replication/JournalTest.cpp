@@ -2,7 +2,7 @@
 
 #include "support/InstallDirectorySettings.h"
 #include "support/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <QDateTime>
 #include <QDir>

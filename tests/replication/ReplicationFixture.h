@@ -5,8 +5,8 @@
 // (<server>/datos/<code>/vertano.fdb), a recording stand-in for the main window, and recorded message boxes.
 
 #include "access/Scramble.h"
-#include "db/AnsiCodec.h"
-#include "db/Regional.h"
+#include "base/AnsiCodec.h"
+#include "base/Regional.h"
 #include "db/SqlLiteral.h"
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"

@@ -1,7 +1,7 @@
 #include "ui/EventGrid.h"
 
 #include "support/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 #include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"

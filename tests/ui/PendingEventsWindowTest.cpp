@@ -1,7 +1,7 @@
 #include "ui/PendingEventsWindow.h"
 
 #include "support/ScriptedDialogs.h"
-#include "db/Regional.h"
+#include "base/Regional.h"
 #include "replication/ReplicationSession.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
@@ -9,6 +9,7 @@
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportSave.h"
 #include "ui/grid/ExportText.h"
+#include "ui/LoginWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/grid/ExportClipboard.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportGridsel.h"
 #include "ui/grid/ExportRtf.h"

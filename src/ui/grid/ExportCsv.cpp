@@ -1,6 +1,6 @@
 #include "ui/grid/ExportCsv.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/ExportText.h"
 
 namespace envio {

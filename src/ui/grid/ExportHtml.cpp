@@ -1,6 +1,6 @@
 #include "ui/grid/ExportHtml.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/ExportPlan.h"
 
 namespace envio {

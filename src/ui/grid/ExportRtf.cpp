@@ -1,6 +1,6 @@
 #include "ui/grid/ExportRtf.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/ExportPlan.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "ui/grid/ExportSave.h"
 
-#include "db/AnsiCodec.h"
 #include "app/Dialogs.h"
+#include "base/AnsiCodec.h"
 #include "db/Error.h"
 #include "ui/grid/ExportBiff.h"
 #include "ui/grid/ExportCsv.h"

@@ -1,9 +1,9 @@
 #include "ui/grid/FilterText.h"
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
+#include "base/Regional.h"
 #include "db/Error.h"
 #include "db/FilterExpression.h"
-#include "db/Regional.h"
 
 #include <optional>
 

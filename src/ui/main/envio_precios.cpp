@@ -2,7 +2,7 @@
 #include "app/PasswordFile.h"
 #include "app/StartArguments.h"
 #include "app/StopRequest.h"
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "db/Error.h"
 #include "ui/Application.h"
 #include "ui/MainWindow.h"

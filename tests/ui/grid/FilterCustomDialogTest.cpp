@@ -1,6 +1,6 @@
 #include "ui/grid/FilterCustomDialog.h"
 
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <gtest/gtest.h>
 

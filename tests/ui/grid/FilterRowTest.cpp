@@ -1,8 +1,8 @@
 #include "ui/grid/FilterRow.h"
 
+#include "base/Regional.h"
 #include "db/Error.h"
 #include "db/FilterExpression.h"
-#include "db/Regional.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 #include "ui/grid/FilterText.h"
 
+#include "base/Regional.h"
 #include "db/Error.h"
-#include "db/Regional.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 #include "ui/grid/GridSnapshot.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "db/AnsiCodec.h"
+#include "base/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

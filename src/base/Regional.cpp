@@ -1,4 +1,4 @@
-#include "db/Regional.h"
+#include "base/Regional.h"
 
 #include <QLocale>
 #include <QRegularExpression>
