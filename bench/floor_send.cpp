@@ -3,14 +3,13 @@
 // bench/send-bench to tell how much the program adds on top of the database work itself.
 //
 // usage: floor_send SERVER ORIGIN_CODE USER PASSWORD
-#include <ibase.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <ibase.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -71,8 +70,8 @@ struct Db {
 struct Tr {
     isc_tr_handle h = 0;
     Tr(Db& db, bool readOnly) {
-        char tpb[] = {isc_tpb_version3, readOnly ? char(isc_tpb_read) : char(isc_tpb_write), isc_tpb_read_committed,
-                      isc_tpb_rec_version, isc_tpb_wait};
+        char tpb[] = {isc_tpb_version3, readOnly ? char(isc_tpb_read) : char(isc_tpb_write),
+                      isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait};
         ISC_STATUS_ARRAY st{};
         isc_start_transaction(st, &h, 1, &db.h, short(sizeof tpb), tpb);
         check(st);
@@ -158,7 +157,8 @@ struct Stmt {
                 isc_create_blob2(st, &db.h, &t.h, &b, &id, 0, nullptr);
                 check(st);
                 for (size_t p = 0; p < c.bytes.size(); p += 32768)
-                    isc_put_segment(st, &b, static_cast<unsigned short>(std::min<size_t>(32768, c.bytes.size() - p)),
+                    isc_put_segment(st, &b,
+                                    static_cast<unsigned short>(std::min<size_t>(32768, c.bytes.size() - p)),
                                     c.bytes.data() + p);
                 isc_close_blob(st, &b);
                 check(st);
@@ -284,17 +284,17 @@ const Cell* byName(const Row& r, const char* n) {
 }
 
 const char* const kArticle[] = {
-    "ARTI_COD",     "ARTI_DES",      "GRUP_COD",      "SUBG_COD",      "MARC_COD",      "ARTI_DESVAR",
-    "ARTI_TIPO",    "ARTI_EXIST",    "ARTI_FECHA",    "ARTI_UNIDAD",   "ARTI_PRECIO",   "ARTI_CONSUMO",
-    "ARTI_IMPOTRO", "ARTI_PESO",     "ARTI_ANCHO",    "ARTI_ALTO",     "ARTI_LARGO",    "ARTI_OBS",
-    "ARTI_FOTO",    "ARTI_MAX",      "ARTI_MIN",      "ARTI_DIAS",     "ESAR_COD",      "ARTI_USUARIO",
-    "TAIV_COD",     "ARTI_CLASE",    "ARTI_DIANALIS", "ARTI_DESCORTA", "ARTI_PRODCANT", "ARTI_CICLO",
-    "ARTI_TIENDA",  "ARTI_ENSAMBLE", "ARTI_VALORBONO", "ARTI_MERMA",   "ARTI_SOBRANTE", "ARTI_PORCSOBR",
-    "ARTI_DEC2799", "ARTI_TERCERO",  "ARTI_INVIMA",   "ARTI_INALC",    "ARTI_DTOMAX",   "ARTI_CUM",
-    "ARTI_POSARANCEL", "ARTI_REUSOB", "ARTI_MERMAENT", "ARTI_MERMAPOR", "ARTI_SOBTOT"};
-const char* const kPrice[] = {"LIPR_COD",     "ARTI_COD",  "PRAR_FIJO",      "PRAR_MARGEN",  "PRAR_UTIL",
-                              "PRAR_AUTO",    "PRAR_CONSUMO", "PRAR_COMI",   "PRAR_COMIMONTO", "PRAR_CANTMIN",
-                              "PRAR_DTO1",    "PRAR_DTO2", "PRAR_COMIC",     "PRAR_REDON",   "PRAR_ESCALAS"};
+    "ARTI_COD",        "ARTI_DES",      "GRUP_COD",       "SUBG_COD",      "MARC_COD",      "ARTI_DESVAR",
+    "ARTI_TIPO",       "ARTI_EXIST",    "ARTI_FECHA",     "ARTI_UNIDAD",   "ARTI_PRECIO",   "ARTI_CONSUMO",
+    "ARTI_IMPOTRO",    "ARTI_PESO",     "ARTI_ANCHO",     "ARTI_ALTO",     "ARTI_LARGO",    "ARTI_OBS",
+    "ARTI_FOTO",       "ARTI_MAX",      "ARTI_MIN",       "ARTI_DIAS",     "ESAR_COD",      "ARTI_USUARIO",
+    "TAIV_COD",        "ARTI_CLASE",    "ARTI_DIANALIS",  "ARTI_DESCORTA", "ARTI_PRODCANT", "ARTI_CICLO",
+    "ARTI_TIENDA",     "ARTI_ENSAMBLE", "ARTI_VALORBONO", "ARTI_MERMA",    "ARTI_SOBRANTE", "ARTI_PORCSOBR",
+    "ARTI_DEC2799",    "ARTI_TERCERO",  "ARTI_INVIMA",    "ARTI_INALC",    "ARTI_DTOMAX",   "ARTI_CUM",
+    "ARTI_POSARANCEL", "ARTI_REUSOB",   "ARTI_MERMAENT",  "ARTI_MERMAPOR", "ARTI_SOBTOT"};
+const char* const kPrice[] = {"LIPR_COD",  "ARTI_COD",     "PRAR_FIJO",  "PRAR_MARGEN",    "PRAR_UTIL",
+                              "PRAR_AUTO", "PRAR_CONSUMO", "PRAR_COMI",  "PRAR_COMIMONTO", "PRAR_CANTMIN",
+                              "PRAR_DTO1", "PRAR_DTO2",    "PRAR_COMIC", "PRAR_REDON",     "PRAR_ESCALAS"};
 
 // The write of one destination row: an INSERT when the destination had none, else an UPDATE that
 // identifies the destination's first row by all its columns (dialect-1 names, bare).
@@ -332,8 +332,8 @@ void writeRow(Db& dest, const std::string& table, const std::vector<std::string>
     execute(dest, sql, params);
 }
 
-void copyOne(Db& origin, Db& dest, const std::string& originSql, const std::string& destSql, const char* const* names,
-             size_t count, const std::string& table) {
+void copyOne(Db& origin, Db& dest, const std::string& originSql, const std::string& destSql,
+             const char* const* names, size_t count, const std::string& table) {
     auto src = readAll(origin, originSql);
     if (src.empty())
         return;
@@ -365,22 +365,25 @@ int main(int argc, char** argv) {
     try {
         Db origin(server + "/datos/" + code + "/vertano.fdb", user, pass, 3);
         const auto dests = readAll(origin, "SELECT * FROM REPLICA_PRECIOS");
-        const auto u = readAll(origin, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
-                                       "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'NOMBRE DE USUARIO PARA "
-                                       "REPLICACION DE ARTICULOS'");
-        const auto p = readAll(origin, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
-                                       "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA "
-                                       "REPLICACION DE ARTICULOS'");
+        const auto u =
+            readAll(origin, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
+                            "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'NOMBRE DE USUARIO PARA "
+                            "REPLICACION DE ARTICULOS'");
+        const auto p =
+            readAll(origin, "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
+                            "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA "
+                            "REPLICACION DE ARTICULOS'");
         const std::string duser = u.empty() ? "" : text(u[0][0]), dpass = p.empty() ? "" : text(p[0][0]);
         long events = 0;
         for (const Row& d : dests) {
             const std::string dcode = text(*byName(d, "RPPR_COD"));
             Db dest(text(*byName(d, "RPPR_SERVIDOR")) + "/datos/" + dcode + "/vertano.fdb", duser, dpass, 1);
             const auto evs = readAll(
-                origin, "select first 100 * from replica_eventos where rpev_fecrep is null and ((rpev_tipo = 101 "
-                        "and rpev_oper = 'I') or (rpev_tipo = 126) or (rpev_tipo = 1125) or (rpev_tipo = 1126) or "
-                        "(rpev_tipo = 229) or (rpev_tipo = 2291)) and rpev_compania = " +
-                            lit(dcode) + " order by rpev_fecreg, rpev_horareg");
+                origin,
+                "select first 100 * from replica_eventos where rpev_fecrep is null and ((rpev_tipo = 101 "
+                "and rpev_oper = 'I') or (rpev_tipo = 126) or (rpev_tipo = 1125) or (rpev_tipo = 1126) or "
+                "(rpev_tipo = 229) or (rpev_tipo = 2291)) and rpev_compania = " +
+                    lit(dcode) + " order by rpev_fecreg, rpev_horareg");
             for (const Row& e : evs) {
                 const long type = std::stol(text(*byName(e, "RPEV_TIPO")));
                 const std::string op = text(*byName(e, "RPEV_OPER"));
@@ -393,11 +396,14 @@ int main(int argc, char** argv) {
                     break;
                 case 126:
                     if (op == "D")
-                        execute(dest, "DELETE from PRECIOS_ARTICULO where arti_cod = " + c + " and lipr_cod = " + id);
+                        execute(dest, "DELETE from PRECIOS_ARTICULO where arti_cod = " + c +
+                                          " and lipr_cod = " + id);
                     else
                         copyOne(origin, dest,
-                                "select * from PRECIOS_ARTICULO where arti_cod = " + c + " and lipr_cod = " + id,
-                                "SELECT * from PRECIOS_ARTICULO where arti_cod = " + c + " AND LIPR_COD = " + lit(id),
+                                "select * from PRECIOS_ARTICULO where arti_cod = " + c +
+                                    " and lipr_cod = " + id,
+                                "SELECT * from PRECIOS_ARTICULO where arti_cod = " + c +
+                                    " AND LIPR_COD = " + lit(id),
                                 kPrice, 15, "PRECIOS_ARTICULO");
                     break;
                 case 1125:
@@ -405,7 +411,8 @@ int main(int argc, char** argv) {
                         execute(dest, "DELETE from PRECIOS_FUTUROS where PRFU_ID = " + id);
                     else
                         copyOne(origin, dest, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
-                                "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id, nullptr, 0, "PRECIOS_FUTUROS");
+                                "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id, nullptr, 0,
+                                "PRECIOS_FUTUROS");
                     break;
                 case 1126:
                     if (op == "D")
@@ -413,8 +420,10 @@ int main(int argc, char** argv) {
                                           " and prfu_id = " + id);
                     else
                         copyOne(origin, dest,
-                                "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + c + " and prfu_id = " + id,
-                                "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + c + " AND PRFU_ID = " + id,
+                                "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + c +
+                                    " and prfu_id = " + id,
+                                "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + c +
+                                    " AND PRFU_ID = " + id,
                                 nullptr, 0, "PRECIOS_FUTUROS_ARTICULOS");
                     break;
                 case 229:
@@ -444,7 +453,8 @@ int main(int argc, char** argv) {
                 std::strftime(date, sizeof date, "%Y-%m-%d", std::localtime(&now));
                 std::strftime(tm, sizeof tm, "%H:%M:%S", std::localtime(&now));
                 execute(origin, std::string("UPDATE REPLICA_EVENTOS SET RPEV_FECREP = '") + date +
-                                    "', RPEV_HORAREP = '" + tm + "' where RPEV_ID = " + text(*byName(e, "RPEV_ID")));
+                                    "', RPEV_HORAREP = '" + tm +
+                                    "' where RPEV_ID = " + text(*byName(e, "RPEV_ID")));
                 ++events;
             }
         }

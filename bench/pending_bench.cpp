@@ -4,9 +4,9 @@
 //
 // usage: pending_bench DATABASE [REPEATS]
 // Prints one line per operation: its name and the median of REPEATS runs in milliseconds.
-#include "support/ScriptedDialogs.h"
 #include "replication/PendingEvents.h"
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
 #include "ui/PendingEventsWindow.h"

@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     try {
-        envio::test::TcpProxy relay(static_cast<std::uint16_t>(targetPort), std::chrono::milliseconds(delayMs));
+        envio::test::TcpProxy relay(static_cast<std::uint16_t>(targetPort),
+                                    std::chrono::milliseconds(delayMs));
         std::printf("%u\n", unsigned(relay.port()));
         std::fflush(stdout);
         for (;;) {

@@ -7,7 +7,8 @@ namespace envio {
 
 Login::Login(Connection& generalDatabase)
     : QusuarioDes("QusuarioDes", generalDatabase), PUsuarioDes("PUsuarioDes", QusuarioDes, true),
-      CusuarioDes("CusuarioDes", PUsuarioDes, {FieldDef{"USUA_NOMBRE", FieldType::String, 60, false, "", false}}),
+      CusuarioDes("CusuarioDes", PUsuarioDes,
+                  {FieldDef{"USUA_NOMBRE", FieldType::String, 60, false, "", false}}),
       general_(generalDatabase) {
     QusuarioDes.add("select * from usuario");
 }
@@ -20,8 +21,8 @@ std::string upperCaseUserName(const std::string& user) {
     return out;
 }
 
-void Login::run(const std::string& server, const std::string& user, const std::string& password, LoginState& state,
-                const std::function<void(bool)>& status) {
+void Login::run(const std::string& server, const std::string& user, const std::string& password,
+                LoginState& state, const std::function<void(bool)>& status) {
     if (status)
         status(true);
     general_.disconnect();
@@ -34,7 +35,8 @@ void Login::run(const std::string& server, const std::string& user, const std::s
     state.server = server;
     CusuarioDes.close();
     // Quotes inside the name are doubled so that no name can break the statement open.
-    CusuarioDes.setCommandText("select usua_nombre from usuario where usua_cod = " + sqlTextLiteral(state.user));
+    CusuarioDes.setCommandText("select usua_nombre from usuario where usua_cod = " +
+                               sqlTextLiteral(state.user));
     CusuarioDes.open();
     CusuarioDes.close();
     if (status)

@@ -23,8 +23,8 @@ public:
 
     // Runs the login. `status` is told when to show and hide "Conectando con el servidor Destino".
     // A failure (connect or user query) propagates; the LoginState keeps what the failure left.
-    void run(const std::string& server, const std::string& user, const std::string& password, LoginState& state,
-             const std::function<void(bool visible)>& status = {});
+    void run(const std::string& server, const std::string& user, const std::string& password,
+             LoginState& state, const std::function<void(bool visible)>& status = {});
 
 private:
     Connection& general_;

@@ -4,7 +4,6 @@
 #include "db/Error.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,7 +16,8 @@ RunLock::RunLock() {
     try {
         directory = storedInstallDirectory();
     } catch (const Error&) {
-        // A settings value of the wrong type: the run reports it where it reads the directory for its journals.
+        // A settings value of the wrong type: the run reports it where it reads the directory for its
+        // journals.
     }
     // Without a stored directory the journals go to the root, which is then the directory to guard.
     take(directory && !directory->isEmpty() ? *directory : QStringLiteral("/"));
@@ -46,7 +46,8 @@ RunLock::~RunLock() {
 }
 
 QString runInProgressText() {
-    return QStringLiteral("Ya hay un envío en curso para este directorio de instalación; este envío no se hace.");
+    return QStringLiteral(
+        "Ya hay un envío en curso para este directorio de instalación; este envío no se hace.");
 }
 
 } // namespace envio

@@ -4,9 +4,9 @@
 
 namespace envio {
 
-// One send run per installation directory at a time, across processes: the operator's program (its button, its
-// timer, its unattended start) and the headless runner all take this lock for the length of a run. It is an
-// advisory lock on the directory itself, which the system drops when its holder ends, however it ends: no
+// One send run per installation directory at a time, across processes: the operator's program (its button,
+// its timer, its unattended start) and the headless runner all take this lock for the length of a run. It is
+// an advisory lock on the directory itself, which the system drops when its holder ends, however it ends: no
 // stale lock survives a killed process.
 class RunLock {
 public:

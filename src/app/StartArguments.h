@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringList>
-
 #include <string>
 
 namespace envio {
@@ -18,7 +17,8 @@ struct StartArguments {
 
     // The arguments as the process received them, program path first, decoded from the system's encoding.
     static StartArguments fromCommandLine(const QStringList& arguments);
-    // Decodes the raw command line without the toolkit, which would take options such as "-reverse" for itself.
+    // Decodes the raw command line without the toolkit, which would take options such as "-reverse" for
+    // itself.
     static QStringList decode(int argc, char** argv);
 
     bool unattended() const { return !company.empty(); }

@@ -11,8 +11,8 @@ namespace envio::stop {
 // database, say on a full output pipe) ends at once.
 //
 // Call first thing in main, before any other thread exists: the signals stay blocked in every thread started
-// afterwards. Also ignores SIGPIPE and SIGXFSZ, so that a closed output pipe or a journal at the file-size limit
-// fail their writes instead of killing the process. `onRequest` runs on the signal thread.
+// afterwards. Also ignores SIGPIPE and SIGXFSZ, so that a closed output pipe or a journal at the file-size
+// limit fail their writes instead of killing the process. `onRequest` runs on the signal thread.
 void installHandlers(std::function<void()> onRequest = {});
 
 // Whether a stop was asked for, and the exit code that tells how (128 + signal number; 0 when not asked).

@@ -34,11 +34,17 @@ Formats current() {
     return system;
 }
 
-void setOverride(std::optional<Formats> formats) { overrideSlot() = std::move(formats); }
+void setOverride(std::optional<Formats> formats) {
+    overrideSlot() = std::move(formats);
+}
 
-QString formatDate(QDate date) { return QLocale::c().toString(date, current().shortDate); }
+QString formatDate(QDate date) {
+    return QLocale::c().toString(date, current().shortDate);
+}
 
-QString formatTime(QTime time) { return QLocale::c().toString(time, current().longTime); }
+QString formatTime(QTime time) {
+    return QLocale::c().toString(time, current().longTime);
+}
 
 QString formatDateTime(const QDateTime& dateTime) {
     const Formats f = current();
@@ -55,7 +61,9 @@ QDate parseDate(const QString& text) {
     return d;
 }
 
-QTime parseTime(const QString& text) { return QLocale::c().toTime(text.trimmed(), current().longTime); }
+QTime parseTime(const QString& text) {
+    return QLocale::c().toTime(text.trimmed(), current().longTime);
+}
 
 QDateTime parseDateTime(const QString& text) {
     const QString t = text.trimmed();

@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QTime>
-
 #include <optional>
 
 namespace envio::regional {

@@ -162,9 +162,13 @@ void Connection::ensureOpen() {
         connect();
 }
 
-void Connection::attachQuery(Query* query) { queries_.push_back(query); }
+void Connection::attachQuery(Query* query) {
+    queries_.push_back(query);
+}
 
-void Connection::detachQuery(Query* query) { std::erase(queries_, query); }
+void Connection::detachQuery(Query* query) {
+    std::erase(queries_, query);
+}
 
 void Connection::startTransaction() {
     ensureOpen();

@@ -25,7 +25,8 @@ namespace {
 
 } // namespace
 
-FbTransaction::FbTransaction(Connection& owner, isc_db_handle* db, const TransactionOptions& options, bool readOnly)
+FbTransaction::FbTransaction(Connection& owner, isc_db_handle* db, const TransactionOptions& options,
+                             bool readOnly)
     : owner_(&owner) {
     std::vector<char> tpb{isc_tpb_version3, readOnly ? char(isc_tpb_read) : char(isc_tpb_write)};
     switch (options.isolation) {
@@ -104,7 +105,8 @@ void addString(std::vector<char>& dpb, char item, const std::string& value) {
 } // namespace
 
 FbSession::FbSession(Connection& owner, const std::string& database, const std::string& user,
-                     const std::string& password, const std::string& role, int dialect, TransactionOptions options)
+                     const std::string& password, const std::string& role, int dialect,
+                     TransactionOptions options)
     : owner_(owner), dialect_(dialect), options_(options) {
     // Texts of the program are code-page bytes; the client library takes the strings of an attachment in
     // UTF-8 when told so, whatever the locale of the process (a user name with "ñ" must still log in).
@@ -139,7 +141,7 @@ FbSession::~FbSession() {
 }
 
 const std::map<std::string, FbSession::ColumnMeta>& FbSession::relationMeta(const std::string& relation,
-                                                                          isc_tr_handle* tr) {
+                                                                            isc_tr_handle* tr) {
     auto it = relations_.find(relation);
     if (it != relations_.end())
         return it->second;

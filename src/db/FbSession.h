@@ -3,9 +3,8 @@
 #include "db/Column.h"
 #include "db/Value.h"
 
-#include <ibase.h>
-
 #include <cstdint>
+#include <ibase.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -46,8 +45,8 @@ private:
 // The attachment behind an open connection, with what the statement layer caches about its tables.
 class FbSession {
 public:
-    FbSession(Connection& owner, const std::string& database, const std::string& user, const std::string& password,
-              const std::string& role, int dialect, TransactionOptions options);
+    FbSession(Connection& owner, const std::string& database, const std::string& user,
+              const std::string& password, const std::string& role, int dialect, TransactionOptions options);
     ~FbSession();
     FbSession(const FbSession&) = delete;
     FbSession& operator=(const FbSession&) = delete;

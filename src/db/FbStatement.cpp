@@ -114,8 +114,8 @@ void FbStatement::fail(const ISC_STATUS* status) const {
 void FbStatement::prepare(isc_tr_handle* tr, const std::string& sql, bool withMetadata) {
     ISC_STATUS_ARRAY status{};
     buffers_->out = makeSqlda(20);
-    if (isc_dsql_prepare(status, tr, &handle_, 0, sql.c_str(), static_cast<unsigned short>(session_.dialect()),
-                         buffers_->out.get()))
+    if (isc_dsql_prepare(status, tr, &handle_, 0, sql.c_str(),
+                         static_cast<unsigned short>(session_.dialect()), buffers_->out.get()))
         fail(status);
     if (buffers_->out->sqld > buffers_->out->sqln) {
         buffers_->out = makeSqlda(buffers_->out->sqld);
@@ -185,7 +185,9 @@ void FbStatement::describeColumns(isc_tr_handle* tr, bool withMetadata) {
     }
 }
 
-int FbStatement::parameterCount() const { return buffers_->in ? buffers_->in->sqld : 0; }
+int FbStatement::parameterCount() const {
+    return buffers_->in ? buffers_->in->sqld : 0;
+}
 
 void FbStatement::bind(isc_tr_handle* tr, const std::vector<Value>& params) {
     XSQLDA* in = buffers_->in.get();

@@ -4,9 +4,8 @@
 #include "db/FbSession.h"
 #include "db/Value.h"
 
-#include <ibase.h>
-
 #include <cstdint>
+#include <ibase.h>
 #include <memory>
 #include <string>
 #include <vector>

@@ -12,9 +12,13 @@ Field::Field(FieldOwner& owner, int index, Column column, std::string displayLab
     : owner_(owner), index_(index), column_(std::move(column)), displayLabel_(std::move(displayLabel)),
       kind_(kind) {}
 
-bool Field::isNull() const { return value().isNull(); }
+bool Field::isNull() const {
+    return value().isNull();
+}
 
-std::string Field::AsString() const { return valueText(value()); }
+std::string Field::AsString() const {
+    return valueText(value());
+}
 
 std::int64_t Field::AsInteger() const {
     const Value& v = value();
@@ -72,7 +76,9 @@ Value Field::AsVariant() const {
     return v;
 }
 
-void Field::invalidValue() const { throw Error("Invalid value for field '" + displayName() + "'"); }
+void Field::invalidValue() const {
+    throw Error("Invalid value for field '" + displayName() + "'");
+}
 
 void Field::store(Value v) {
     if (readOnly())
@@ -109,7 +115,8 @@ Value Field::fromText(const std::string& text) const {
     case FieldType::Float: {
         auto v = parseNumber(trimmed);
         if (!v)
-            throw Error("'" + text + "' is not a valid floating point value for field '" + displayName() + "'");
+            throw Error("'" + text + "' is not a valid floating point value for field '" + displayName() +
+                        "'");
         return convert(*v);
     }
     case FieldType::Date: {
@@ -236,9 +243,13 @@ Value Field::convert(const Value& v) const {
     invalidValue();
 }
 
-void Field::setAsString(const std::string& text) { store(fromText(text)); }
+void Field::setAsString(const std::string& text) {
+    store(fromText(text));
+}
 
-void Field::setAsInteger(std::int64_t v) { store(convert(Value::integer(v))); }
+void Field::setAsInteger(std::int64_t v) {
+    store(convert(Value::integer(v)));
+}
 
 void Field::setAsCurrency(Currency v) {
     if (type() == FieldType::ExactDecimal || type() == FieldType::ShortDecimal)
@@ -249,8 +260,12 @@ void Field::setAsCurrency(Currency v) {
         store(convert(Value::decimal(v.units, 4)));
 }
 
-void Field::setAsVariant(const Value& v) { store(convert(v)); }
+void Field::setAsVariant(const Value& v) {
+    store(convert(v));
+}
 
-void Field::clear() { store(Value::null()); }
+void Field::clear() {
+    store(Value::null());
+}
 
 } // namespace envio

@@ -23,7 +23,9 @@ inline bool isNumericType(FieldType t) {
     return t == FieldType::Integer || t == FieldType::LargeInt || t == FieldType::ShortDecimal ||
            t == FieldType::ExactDecimal || t == FieldType::Float;
 }
-inline bool isBlobType(FieldType t) { return t == FieldType::TextBlob || t == FieldType::BinaryBlob; }
+inline bool isBlobType(FieldType t) {
+    return t == FieldType::TextBlob || t == FieldType::BinaryBlob;
+}
 inline bool isTemporalType(FieldType t) {
     return t == FieldType::Date || t == FieldType::Time || t == FieldType::DateTime;
 }

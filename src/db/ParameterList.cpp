@@ -6,7 +6,8 @@
 namespace envio {
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
                return lower(x) == lower(y);
            });
@@ -84,9 +85,13 @@ ParameterList companyList(const char* database, const char* dialect) {
 
 } // namespace
 
-ParameterList storedOriginParameters() { return companyList("C:\\vertano2021\\sop\\vertano.fdb", "3"); }
+ParameterList storedOriginParameters() {
+    return companyList("C:\\vertano2021\\sop\\vertano.fdb", "3");
+}
 
-ParameterList storedDestinationParameters() { return companyList("c:\\vertano2021\\sop\\vertano.fdb", "1"); }
+ParameterList storedDestinationParameters() {
+    return companyList("c:\\vertano2021\\sop\\vertano.fdb", "1");
+}
 
 ParameterList storedGeneralParameters() {
     return ParameterList({"user_name=SYSDBA", "password=" + defaultPassword()});

@@ -41,7 +41,9 @@ Query::~Query() {
     connection_.detachQuery(this);
 }
 
-void Query::fail(const std::string& message) const { throw Error(name_ + ": " + message); }
+void Query::fail(const std::string& message) const {
+    throw Error(name_ + ": " + message);
+}
 
 void Query::clear() {
     close();
@@ -82,7 +84,8 @@ void Query::buildFields() {
     fields_.clear();
     fields_.reserve(columns_.size());
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        fields_.push_back(std::make_unique<Field>(static_cast<FieldOwner&>(*this), static_cast<int>(i), columns_[i]));
+        fields_.push_back(
+            std::make_unique<Field>(static_cast<FieldOwner&>(*this), static_cast<int>(i), columns_[i]));
 }
 
 void Query::open() {
@@ -134,14 +137,17 @@ void Query::close() {
     }
 }
 
-bool Query::isEmpty() const { return !open_ || empty_; }
+bool Query::isEmpty() const {
+    return !open_ || empty_;
+}
 
 void Query::next() {
     if (!open_)
         fail("Cannot perform this operation on a closed dataset");
     if (eof_)
         return;
-    isc_tr_handle* tr = transaction_ ? transaction_->handle() : connection_.session().explicitTransaction().handle();
+    isc_tr_handle* tr =
+        transaction_ ? transaction_->handle() : connection_.session().explicitTransaction().handle();
     try {
         if (!statement_->fetch(tr, row_)) {
             eof_ = true;
@@ -189,7 +195,9 @@ const Value& Query::fieldValue(int index) const {
     return row_[static_cast<std::size_t>(index)];
 }
 
-void Query::assignFieldValue(int, Value) { fail("Dataset not in edit or insert mode"); }
+void Query::assignFieldValue(int, Value) {
+    fail("Dataset not in edit or insert mode");
+}
 
 std::vector<std::vector<Value>> Query::readAll(std::vector<Column>& columns) {
     open();

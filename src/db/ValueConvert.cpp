@@ -9,7 +9,9 @@
 
 namespace envio {
 
-std::int64_t roundHalfEven(double v) { return static_cast<std::int64_t>(std::nearbyint(v)); }
+std::int64_t roundHalfEven(double v) {
+    return static_cast<std::int64_t>(std::nearbyint(v));
+}
 
 namespace {
 
@@ -73,7 +75,7 @@ std::string valueText(const Value& v) {
         const Decimal& d = v.asDecimal();
         const bool negative = d.units < 0;
         std::string digits = std::to_string(negative ? -static_cast<unsigned long long>(d.units)
-                                                      : static_cast<unsigned long long>(d.units));
+                                                     : static_cast<unsigned long long>(d.units));
         if (d.scale <= 0)
             return (negative ? "-" : "") + digits;
         if (digits.size() <= static_cast<std::size_t>(d.scale))

@@ -1,9 +1,9 @@
 #include "replication/Appliers.h"
 
-#include "replication/EventTypes.h"
 #include "db/Query.h"
 #include "db/SqlLiteral.h"
 #include "db/StagedDataset.h"
+#include "replication/EventTypes.h"
 #include "replication/ReplicationEvent.h"
 
 #include <array>
@@ -25,22 +25,36 @@ constexpr Mode C = Mode::Currency;
 constexpr Mode T = Mode::Text;
 
 constexpr std::array<ColumnCopy, 47> kArticleColumns{{
-    {"ARTI_COD", V},       {"ARTI_DES", V},       {"GRUP_COD", V},      {"SUBG_COD", V},       {"MARC_COD", V},
-    {"ARTI_DESVAR", V},    {"ARTI_TIPO", V},      {"ARTI_EXIST", V},    {"ARTI_FECHA", V},     {"ARTI_UNIDAD", V},
-    {"ARTI_PRECIO", C},    {"ARTI_CONSUMO", C},   {"ARTI_IMPOTRO", C},  {"ARTI_PESO", C},      {"ARTI_ANCHO", C},
-    {"ARTI_ALTO", C},      {"ARTI_LARGO", C},     {"ARTI_OBS", T},      {"ARTI_FOTO", V},      {"ARTI_MAX", C},
-    {"ARTI_MIN", C},       {"ARTI_DIAS", V},      {"ESAR_COD", V},      {"ARTI_USUARIO", V},   {"TAIV_COD", V},
-    {"ARTI_CLASE", V},     {"ARTI_DIANALIS", V},  {"ARTI_DESCORTA", V}, {"ARTI_PRODCANT", V},  {"ARTI_CICLO", V},
-    {"ARTI_TIENDA", V},    {"ARTI_ENSAMBLE", V},  {"ARTI_VALORBONO", C}, {"ARTI_MERMA", C},    {"ARTI_SOBRANTE", V},
-    {"ARTI_PORCSOBR", C},  {"ARTI_DEC2799", V},   {"ARTI_TERCERO", T},  {"ARTI_INVIMA", T},    {"ARTI_INALC", T},
-    {"ARTI_DTOMAX", T},    {"ARTI_CUM", T},       {"ARTI_POSARANCEL", T}, {"ARTI_REUSOB", V},  {"ARTI_MERMAENT", T},
-    {"ARTI_MERMAPOR", T},  {"ARTI_SOBTOT", V},
+    {"ARTI_COD", V},       {"ARTI_DES", V},      {"GRUP_COD", V},        {"SUBG_COD", V},
+    {"MARC_COD", V},       {"ARTI_DESVAR", V},   {"ARTI_TIPO", V},       {"ARTI_EXIST", V},
+    {"ARTI_FECHA", V},     {"ARTI_UNIDAD", V},   {"ARTI_PRECIO", C},     {"ARTI_CONSUMO", C},
+    {"ARTI_IMPOTRO", C},   {"ARTI_PESO", C},     {"ARTI_ANCHO", C},      {"ARTI_ALTO", C},
+    {"ARTI_LARGO", C},     {"ARTI_OBS", T},      {"ARTI_FOTO", V},       {"ARTI_MAX", C},
+    {"ARTI_MIN", C},       {"ARTI_DIAS", V},     {"ESAR_COD", V},        {"ARTI_USUARIO", V},
+    {"TAIV_COD", V},       {"ARTI_CLASE", V},    {"ARTI_DIANALIS", V},   {"ARTI_DESCORTA", V},
+    {"ARTI_PRODCANT", V},  {"ARTI_CICLO", V},    {"ARTI_TIENDA", V},     {"ARTI_ENSAMBLE", V},
+    {"ARTI_VALORBONO", C}, {"ARTI_MERMA", C},    {"ARTI_SOBRANTE", V},   {"ARTI_PORCSOBR", C},
+    {"ARTI_DEC2799", V},   {"ARTI_TERCERO", T},  {"ARTI_INVIMA", T},     {"ARTI_INALC", T},
+    {"ARTI_DTOMAX", T},    {"ARTI_CUM", T},      {"ARTI_POSARANCEL", T}, {"ARTI_REUSOB", V},
+    {"ARTI_MERMAENT", T},  {"ARTI_MERMAPOR", T}, {"ARTI_SOBTOT", V},
 }};
 
 constexpr std::array<ColumnCopy, 15> kPriceColumns{{
-    {"LIPR_COD", V},  {"ARTI_COD", V},   {"PRAR_FIJO", C},      {"PRAR_MARGEN", C},  {"PRAR_UTIL", C},
-    {"PRAR_AUTO", V}, {"PRAR_CONSUMO", C}, {"PRAR_COMI", C},    {"PRAR_COMIMONTO", C}, {"PRAR_CANTMIN", C},
-    {"PRAR_DTO1", C}, {"PRAR_DTO2", C},  {"PRAR_COMIC", C},     {"PRAR_REDON", V},   {"PRAR_ESCALAS", V},
+    {"LIPR_COD", V},
+    {"ARTI_COD", V},
+    {"PRAR_FIJO", C},
+    {"PRAR_MARGEN", C},
+    {"PRAR_UTIL", C},
+    {"PRAR_AUTO", V},
+    {"PRAR_CONSUMO", C},
+    {"PRAR_COMI", C},
+    {"PRAR_COMIMONTO", C},
+    {"PRAR_CANTMIN", C},
+    {"PRAR_DTO1", C},
+    {"PRAR_DTO2", C},
+    {"PRAR_COMIC", C},
+    {"PRAR_REDON", V},
+    {"PRAR_ESCALAS", V},
 }};
 
 void copy(Field& from, Field& to, Mode mode) {
@@ -57,7 +71,8 @@ void copy(Field& from, Field& to, Mode mode) {
     }
 }
 
-template <std::size_t N> void copyByName(Query& origin, StagedDataset& dest, const std::array<ColumnCopy, N>& columns) {
+template <std::size_t N>
+void copyByName(Query& origin, StagedDataset& dest, const std::array<ColumnCopy, N>& columns) {
     for (const ColumnCopy& c : columns)
         copy(origin.fieldByName(c.name), dest.fieldByName(c.name), c.mode);
 }
@@ -102,7 +117,8 @@ void runDelete(StagedDataset& dest, const std::string& statement) {
 
 // Types 101, 126, 1125 and 1126: the first origin row, copied into the first destination row or a new one.
 
-bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect, const std::function<std::string()>& destinationSelect,
+bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect,
+                  const std::function<std::string()>& destinationSelect,
                   const std::function<void()>& copyColumns) {
     openOrigin(t.origin, originSelect);
     if (t.origin.isEmpty()) {
@@ -118,7 +134,8 @@ bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect, const s
 }
 
 // Types 229 and 2291: every origin row, each into the first destination row of the event's key.
-bool copyEveryRow(const ApplyTarget& t, const std::string& originSelect, const std::string& destinationSelect) {
+bool copyEveryRow(const ApplyTarget& t, const std::string& originSelect,
+                  const std::string& destinationSelect) {
     bool refused = false;
     t.origin.clear();
     t.origin.add(originSelect);
@@ -147,15 +164,18 @@ bool applyEvent(const ApplyTarget& t) {
 
     switch (ev.type) {
     case ArticleEvent:
-        return copyFirstRow(t, "select * from articulo where arti_cod = " + code,
+        return copyFirstRow(
+            t, "select * from articulo where arti_cod = " + code,
             [&] { return "SELECT * FROM ARTICULO WHERE ARTI_COD = " + code; },
             [&] { copyByName(t.origin, t.destination, kArticleColumns); });
     case ArticlePriceEvent:
         if (action == EventAction::Delete) {
-            runDelete(t.destination, "DELETE from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id);
+            runDelete(t.destination,
+                      "DELETE from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id);
             return false;
         }
-        return copyFirstRow(t, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
+        return copyFirstRow(
+            t, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
             [&] {
                 return "SELECT * from PRECIOS_ARTICULO where arti_cod = " + code +
                        " AND LIPR_COD = " + sqlTextLiteral(t.origin.field(0).AsString());
@@ -166,17 +186,22 @@ bool applyEvent(const ApplyTarget& t) {
             runDelete(t.destination, "DELETE from PRECIOS_FUTUROS where PRFU_ID = " + id);
             return false;
         }
-        return copyFirstRow(t, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
+        return copyFirstRow(
+            t, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
             [&] { return "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id; },
             [&] { copyByPosition(t.origin, t.destination); });
     case FuturePriceLineEvent:
         if (action == EventAction::Delete) {
             runDelete(t.destination, "DELETE from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
-                                      " and prfu_id = " + id);
+                                         " and prfu_id = " + id);
             return false;
         }
-        return copyFirstRow(t, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
-            [&] { return "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " AND PRFU_ID = " + id; },
+        return copyFirstRow(
+            t, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
+            [&] {
+                return "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
+                       " AND PRFU_ID = " + id;
+            },
             [&] { copyByPosition(t.origin, t.destination); });
     case DiscountEvent:
         if (action == EventAction::Delete) {
@@ -191,9 +216,9 @@ bool applyEvent(const ApplyTarget& t) {
                       "DELETE from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
             return false;
         }
-        return copyEveryRow(t,
-                            "select * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code,
-                            "SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
+        return copyEveryRow(
+            t, "select * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code,
+            "SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
     default:
         return false;
     }

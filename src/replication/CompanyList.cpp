@@ -30,7 +30,8 @@ std::vector<CompanyList::Company> CompanyList::rows() const {
     if (!companies_.isOpen() || !code || !name)
         return out;
     for (int r = 0; r < companies_.recordCount(); ++r)
-        out.push_back({text(companies_.valueAt(r, code->index())), text(companies_.valueAt(r, name->index()))});
+        out.push_back(
+            {text(companies_.valueAt(r, code->index())), text(companies_.valueAt(r, name->index()))});
     return out;
 }
 

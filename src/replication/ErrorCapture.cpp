@@ -17,9 +17,10 @@ constexpr std::size_t kDefaultNoteSize = 2048;
 // truncation") and block the event for good, so it is cut to this size instead.
 std::size_t noteSize(Query& query) {
     query.clear();
-    query.add("select f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH from RDB$RELATION_FIELDS rf join RDB$FIELDS f "
-              "on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE where rf.RDB$RELATION_NAME = 'REPLICA_EVENTOS' and "
-              "rf.RDB$FIELD_NAME = 'RPEV_ERROR'");
+    query.add(
+        "select f.RDB$CHARACTER_LENGTH, f.RDB$FIELD_LENGTH from RDB$RELATION_FIELDS rf join RDB$FIELDS f "
+        "on f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE where rf.RDB$RELATION_NAME = 'REPLICA_EVENTOS' and "
+        "rf.RDB$FIELD_NAME = 'RPEV_ERROR'");
     query.open();
     std::size_t size = kDefaultNoteSize;
     if (!query.isEmpty()) {
@@ -64,10 +65,12 @@ std::string clientFailureText(const std::string& message, StagedDataset& rows) {
 
 ErrorCapture::ErrorCapture(Query& note) : note_(note) {}
 
-void ErrorCapture::bind(const std::vector<Provider*>& providers, const std::vector<StagedDataset*>& datasets) {
+void ErrorCapture::bind(const std::vector<Provider*>& providers,
+                        const std::vector<StagedDataset*>& datasets) {
     for (Provider* p : providers)
-        p->setOnUpdateError([this](Provider* sender, StagedDataset* rows, const Error& failure, UpdateKind kind,
-                                   UpdateResponse& response) { handleError(sender, rows, failure, kind, response); });
+        p->setOnUpdateError(
+            [this](Provider* sender, StagedDataset* rows, const Error& failure, UpdateKind kind,
+                   UpdateResponse& response) { handleError(sender, rows, failure, kind, response); });
     for (StagedDataset* d : datasets) {
         auto handler = [this](StagedDataset& ds, const Error& failure, DataAction& action) {
             handleClientError(ds, failure, action);

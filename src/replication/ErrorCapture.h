@@ -11,16 +11,16 @@ namespace envio {
 class Query;
 
 // Captures the failures of writes through staged datasets instead of leaving them to the application-wide
-// handler: a line in the error journal, the message in RPEV_ERROR of the event being applied, then the beep and
-// an error box for the operator. A failure while a row is put into a staged dataset then ends the running
+// handler: a line in the error journal, the message in RPEV_ERROR of the event being applied, then the beep
+// and an error box for the operator. A failure while a row is put into a staged dataset then ends the running
 // action silently; a row the database refuses while changes are applied is reported by the apply's count.
 class ErrorCapture {
 public:
     // The note statement runs through `note`, a query of the capture's own on the origin connection.
     explicit ErrorCapture(Query& note);
 
-    // Binds the capture to these providers (update errors) and staged datasets (edit, post and delete errors).
-    // Binding again replaces the same handlers.
+    // Binds the capture to these providers (update errors) and staged datasets (edit, post and delete
+    // errors). Binding again replaces the same handlers.
     void bind(const std::vector<Provider*>& providers, const std::vector<StagedDataset*>& datasets);
 
     // The event a send run is applying; a failure meanwhile is noted on it. None outside a run's apply.

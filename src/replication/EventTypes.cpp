@@ -32,7 +32,9 @@ EventAction actionFor(long long type, const std::string& letter) {
     }
 }
 
-std::string generalLocation(const std::string& server) { return server + "/" + "datos" + "/" + "general.fdb"; }
+std::string generalLocation(const std::string& server) {
+    return server + "/" + "datos" + "/" + "general.fdb";
+}
 
 std::string companyLocation(const std::string& server, const std::string& companyCode) {
     return server + "/datos/" + companyCode + "/vertano.fdb";

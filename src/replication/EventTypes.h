@@ -8,12 +8,12 @@ namespace envio {
 
 // Event types of the replication queue, each naming the table it changes.
 enum EventType : int {
-    ArticleEvent = 101,           // ARTICULO
-    ArticlePriceEvent = 126,      // PRECIOS_ARTICULO
-    FuturePriceListEvent = 1125,  // PRECIOS_FUTUROS
-    FuturePriceLineEvent = 1126,  // PRECIOS_FUTUROS_ARTICULOS
-    DiscountEvent = 229,          // DESCUENTOS_PRECIOS
-    DiscountLineEvent = 2291,     // DESCUENTOS_PRECIOS_DET
+    ArticleEvent = 101,          // ARTICULO
+    ArticlePriceEvent = 126,     // PRECIOS_ARTICULO
+    FuturePriceListEvent = 1125, // PRECIOS_FUTUROS
+    FuturePriceLineEvent = 1126, // PRECIOS_FUTUROS_ARTICULOS
+    DiscountEvent = 229,         // DESCUENTOS_PRECIOS
+    DiscountLineEvent = 2291,    // DESCUENTOS_PRECIOS_DET
 };
 
 bool isReplicatedType(long long type);

@@ -6,12 +6,11 @@
 
 #include <QDateTime>
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <initializer_list>
 
 namespace envio {
 
@@ -22,7 +21,8 @@ namespace {
 // journal and never truncates an existing one. A line that does not fit (a full disk, the file-size limit) is
 // cut back off, since a fragment would run into the next line.
 void appendWhole(const QByteArray& path, const std::string& line) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
     struct stat st {};

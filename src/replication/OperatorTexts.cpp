@@ -13,7 +13,8 @@ std::string notConnectedText() {
 }
 
 std::string busyText(const char* action) {
-    return ansi("No se puede ") + action + ansi(" mientras se envía información; espere a que termine el envío.");
+    return ansi("No se puede ") + action +
+           ansi(" mientras se envía información; espere a que termine el envío.");
 }
 
 } // namespace envio

@@ -10,9 +10,11 @@ namespace envio {
 PendingEvents::PendingEvents(ReplicationSession& session)
     : session_(session), listProvider_("PErorresenv", session.pendingQuery(), true),
       typeNamesProvider_("PTipodoc", session.typeNamesQuery(), false),
-      deleteProvider_("PBorrar", session.pendingDeleteQuery(), true), typeNames_("CTipodoc", typeNamesProvider_),
-      list_("CErroresenv", listProvider_, pendingEventFields()), deleteCarrier_("CBorrar", deleteProvider_) {
-    list_.addLookup(LookupDef{"NomTipo", 10, "Tipo doc", "RPEV_TIPO", &typeNames_, "TIDO_COD", "TIDO_NOMCORTO"});
+      deleteProvider_("PBorrar", session.pendingDeleteQuery(), true),
+      typeNames_("CTipodoc", typeNamesProvider_), list_("CErroresenv", listProvider_, pendingEventFields()),
+      deleteCarrier_("CBorrar", deleteProvider_) {
+    list_.addLookup(
+        LookupDef{"NomTipo", 10, "Tipo doc", "RPEV_TIPO", &typeNames_, "TIDO_COD", "TIDO_NOMCORTO"});
 }
 
 void PendingEvents::open() {
@@ -31,8 +33,8 @@ bool PendingEvents::deleteCurrent() {
         return false;
     const std::string code = list_.fieldByName("RPEV_CODIGO").AsString();
     if (!dialogs().confirm(QStringLiteral("Confirm"),
-                           QStringLiteral("Esta seguro de borrar el evento para el documento ") + fromAnsi(code) +
-                               QStringLiteral("?")))
+                           QStringLiteral("Esta seguro de borrar el evento para el documento ") +
+                               fromAnsi(code) + QStringLiteral("?")))
         return false;
     deleteCarrier_.close();
     deleteCarrier_.setCommandText("DELETE FROM REPLICA_EVENTOS WHERE RPEV_ID = " + id);

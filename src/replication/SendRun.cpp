@@ -21,17 +21,20 @@ namespace {
 const char* const kUserQuery = "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
                                "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'NOMBRE DE USUARIO PARA "
                                "REPLICACION DE ARTICULOS'";
-const char* const kPasswordQuery = "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
-                                   "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA "
-                                   "REPLICACION DE ARTICULOS'";
+const char* const kPasswordQuery =
+    "select CONF_VALOR from CONFIGURACION where CONF_MODULO = 'INVENTARIO' and "
+    "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA "
+    "REPLICACION DE ARTICULOS'";
 
 // Type 101 is read only with the letter "I": article events with another letter stay pending untouched,
 // and they must not fill the reading and starve the destination's later events.
 std::string eventQuery(const std::string& code, bool noRetry) {
-    return "select first 100 * from replica_eventos where rpev_fecrep is null and ((rpev_tipo = 101 and rpev_oper "
+    return "select first 100 * from replica_eventos where rpev_fecrep is null and ((rpev_tipo = 101 and "
+           "rpev_oper "
            "= 'I') or (rpev_tipo = 126) or (rpev_tipo = 1125) or (rpev_tipo = 1126) or (rpev_tipo = 229) or "
            "(rpev_tipo = 2291)) and rpev_compania = " +
-           sqlTextLiteral(code) + (noRetry ? " AND RPEV_ERROR IS NULL" : "") + " order by rpev_fecreg, rpev_horareg";
+           sqlTextLiteral(code) + (noRetry ? " AND RPEV_ERROR IS NULL" : "") +
+           " order by rpev_fecreg, rpev_horareg";
 }
 
 // The stamp is written in ISO form from one clock reading: the database reads it the same way whatever the
@@ -131,7 +134,8 @@ bool SendRun::sendToDestinations() {
         }
         summary.connected = destination.isOpen();
 
-        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(summary.name));
+        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") +
+                                 fromAnsi(summary.name));
 
         events.close();
         events.setCommandText(eventQuery(summary.code, view_.noRetryErrors()));

@@ -3,9 +3,8 @@
 #include "app/Dialogs.h"
 #include "app/RunLock.h"
 #include "app/StopRequest.h"
-#include "replication/OperatorTexts.h"
-#include "unattended/UnattendedSequence.h"
 #include "base/AnsiCodec.h"
+#include "replication/OperatorTexts.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"
@@ -14,6 +13,7 @@
 #include "ui/LoginWindow.h"
 #include "ui/PendingEventsWindow.h"
 #include "ui/Pictures.h"
+#include "unattended/UnattendedSequence.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/StartArguments.h"
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"
 #include "replication/SendRun.h"
 #include "replication/SendRunView.h"
-#include "app/StartArguments.h"
 
 #include <QWidget>
 #include <memory>

@@ -34,22 +34,26 @@ void RunSummary::readPending(Connection& origin) {
     for (Destination& d : destinations) {
         try {
             query.clear();
-            query.add("select count(*) from replica_eventos where rpev_fecrep is null and rpev_tipo in (101, 126, "
-                      "1125, 1126, 229, 2291) and rpev_compania = " + sqlTextLiteral(d.sent.code));
+            query.add(
+                "select count(*) from replica_eventos where rpev_fecrep is null and rpev_tipo in (101, 126, "
+                "1125, 1126, 229, 2291) and rpev_compania = " +
+                sqlTextLiteral(d.sent.code));
             query.open();
             d.pending = query.field(0).AsInteger();
             query.close();
             query.clear();
-            query.add("select first 1 rpev_fecreg, rpev_horareg from replica_eventos where rpev_fecrep is null and "
-                      "rpev_tipo in (101, 126, 1125, 1126, 229, 2291) and rpev_compania = " +
-                      sqlTextLiteral(d.sent.code) + " order by rpev_fecreg, rpev_horareg");
+            query.add(
+                "select first 1 rpev_fecreg, rpev_horareg from replica_eventos where rpev_fecrep is null and "
+                "rpev_tipo in (101, 126, 1125, 1126, 229, 2291) and rpev_compania = " +
+                sqlTextLiteral(d.sent.code) + " order by rpev_fecreg, rpev_horareg");
             query.open();
             if (!query.isEmpty() && !query.field(0).isNull()) {
                 const Value date = query.field(0).AsVariant();
                 const Value time = query.field(1).AsVariant();
-                const QDateTime oldest = date.kind() == Value::Kind::DateTime
-                                             ? date.asDateTime()
-                                             : QDateTime(date.asDate(), time.isNull() ? QTime(0, 0) : time.asTime());
+                const QDateTime oldest =
+                    date.kind() == Value::Kind::DateTime
+                        ? date.asDateTime()
+                        : QDateTime(date.asDate(), time.isNull() ? QTime(0, 0) : time.asTime());
                 d.oldestPendingSeconds = oldest.secsTo(now);
             }
             query.close();

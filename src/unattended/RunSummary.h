@@ -3,7 +3,6 @@
 #include "replication/SendRunView.h"
 
 #include <QDateTime>
-
 #include <optional>
 #include <string>
 #include <vector>

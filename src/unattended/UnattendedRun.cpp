@@ -10,13 +10,12 @@
 #include "replication/CompanyList.h"
 #include "replication/DestinationList.h"
 #include "replication/ReplicationSession.h"
-#include "unattended/RunnerCommandLine.h"
 #include "unattended/RunSummary.h"
+#include "unattended/RunnerCommandLine.h"
 #include "unattended/UnattendedSequence.h"
 
 #include <QDateTime>
 #include <QString>
-
 #include <iostream>
 
 namespace envio {
@@ -37,7 +36,9 @@ public:
     std::vector<RunSummary::Destination> done;
     std::string lastError; // the last failure shown while the current destination is sent
 
-    QString originCompanyText() const override { return fromAnsi(companies_.nameOf(destinations_.companyKey())); }
+    QString originCompanyText() const override {
+        return fromAnsi(companies_.nameOf(destinations_.companyKey()));
+    }
     bool noRetryErrors() const override { return noRetry; }
     void setProgressVisible(bool) override {}
     void setProgressCaption(const QString& caption) override { out_ << utf8(caption) << std::endl; }
@@ -83,7 +84,9 @@ public:
         last_ = toAnsi(text);
         next_.error(text);
     }
-    bool confirm(const QString& caption, const QString& text) override { return next_.confirm(caption, text); }
+    bool confirm(const QString& caption, const QString& text) override {
+        return next_.confirm(caption, text);
+    }
     void beep() override { next_.beep(); }
     std::optional<SaveChoice> saveFile(const QString& defaultName, const QStringList& filters) override {
         return next_.saveFile(defaultName, filters);
@@ -135,8 +138,8 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out, const
     StartArguments arguments = StartArguments::fromCommandLine(commandLine);
     try {
         if (arguments.password == "-")
-            arguments.password =
-                toAnsi(QString::fromLocal8Bit(resolvePassword(arguments.password, options.passwordFile).c_str()));
+            arguments.password = toAnsi(
+                QString::fromLocal8Bit(resolvePassword(arguments.password, options.passwordFile).c_str()));
     } catch (const Error& e) {
         std::cerr << "envio-precios-run: " << e.what() << std::endl;
         return ExitUsage;
@@ -148,7 +151,8 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out, const
         summary.exitCode = exitCode;
         summary.finished = QDateTime::currentDateTime();
         if (options.summaryJson && !summary.write(*options.summaryJson))
-            std::cerr << "envio-precios-run: no se pudo escribir el resumen " << *options.summaryJson << std::endl;
+            std::cerr << "envio-precios-run: no se pudo escribir el resumen " << *options.summaryJson
+                      << std::endl;
         return exitCode;
     };
     try {

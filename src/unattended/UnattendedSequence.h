@@ -28,8 +28,8 @@ public:
 };
 
 // The unattended start: logs in with the arguments, loads the company list, picks the origin company, ticks
-// "No reintentar errores" when asked, connects and performs the first send run. A failure in any step abandons
-// the steps after it and is raised to the caller.
+// "No reintentar errores" when asked, connects and performs the first send run. A failure in any step
+// abandons the steps after it and is raised to the caller.
 RunOutcome runUnattendedSequence(UnattendedSteps& steps, const StartArguments& arguments);
 
 } // namespace envio

@@ -1,8 +1,8 @@
 #include "app/InstallDirectory.h"
 
+#include "db/Error.h"
 #include "support/InstallDirectorySettings.h"
 #include "support/ScriptedDialogs.h"
-#include "db/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,8 +46,7 @@ TEST_F(InstallDirectoryTest, ReadsTheDirectoryFromTheFirstConfigDirectory) {
     storeDirectory(QStringLiteral("/opt/kdm/vertano 2021"));
     writeFile(otherRoot_.path() + QStringLiteral("/KDM/VERTano2021.conf"),
               "[General]\nDirectorio=/elsewhere\n");
-    EXPECT_EQ(SettingsFileSource::settingsFilePath(),
-              settings_.settingsFile());
+    EXPECT_EQ(SettingsFileSource::settingsFilePath(), settings_.settingsFile());
     EXPECT_EQ(diraplicacion(), QStringLiteral("/opt/kdm/vertano 2021"));
     EXPECT_TRUE(dialogs_.calls().empty());
 }

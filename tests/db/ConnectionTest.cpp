@@ -1,5 +1,4 @@
 #include "DbTestUtil.h"
-
 #include "db/Error.h"
 #include "db/Query.h"
 
@@ -13,7 +12,8 @@ TEST(ParameterList, NamesMatchInAnyCaseAndReplaceInPlace) {
     const auto before = p.entries();
     p.set("password", "secret");
     ASSERT_EQ(p.entries().size(), before.size());
-    const auto pos = std::find(p.entries().begin(), p.entries().end(), "password=secret") - p.entries().begin();
+    const auto pos =
+        std::find(p.entries().begin(), p.entries().end(), "password=secret") - p.entries().begin();
     EXPECT_EQ(pos, 5) << "the Password entry keeps its place, renamed as now given";
     EXPECT_EQ(p.value("PASSWORD"), "secret");
 
@@ -108,9 +108,10 @@ TEST(Connection, ReadsLeaveNoTransactionBehind) {
     TestDatabase db({"types.sql"});
     auto conn = companyConnection(db);
     conn->execute("insert into ALLTYPES (ID, C_REQUIRED) values (1, 'a')");
-    const std::string others = "select count(*) from mon$transactions t where t.mon$attachment_id <> current_connection "
-                               "and t.mon$attachment_id in (select mon$attachment_id from mon$attachments where "
-                               "mon$system_flag = 0)";
+    const std::string others =
+        "select count(*) from mon$transactions t where t.mon$attachment_id <> current_connection "
+        "and t.mon$attachment_id in (select mon$attachment_id from mon$attachments where "
+        "mon$system_flag = 0)";
     const std::string before = db.scalar(others);
     {
         Query q("Q", *conn);
@@ -140,7 +141,8 @@ TEST_F(ServerConnection, WrongPasswordGivesTheServersText) {
         conn.connect();
         FAIL();
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("Your user name and password are not defined"), std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("Your user name and password are not defined"),
+                  std::string::npos)
             << e.what();
     }
     EXPECT_FALSE(conn.isOpen());
@@ -190,11 +192,14 @@ TEST(Connection, CodePageUserNamesReachTheLibraryIntact) {
     TestDatabase db({"types.sql"});
     Connection conn("DBEnvio", storedOriginParameters());
     conn.setParameter("Database", db.location());
-    conn.setParameter("User_Name", "PE\xd1" "A");
+    conn.setParameter("User_Name", "PE\xd1"
+                                   "A");
     conn.connect();
     EXPECT_TRUE(conn.isOpen());
     Query q("Q", conn);
     q.add("select current_user from rdb$database");
     q.open();
-    EXPECT_EQ(q.field(0).AsString().substr(0, 6), "PE\xc3\x91" "A") << "the engine keeps the name in UTF-8";
+    EXPECT_EQ(q.field(0).AsString().substr(0, 6), "PE\xc3\x91"
+                                                  "A")
+        << "the engine keeps the name in UTF-8";
 }

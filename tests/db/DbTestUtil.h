@@ -6,14 +6,14 @@
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace envio::test {
 
 inline std::unique_ptr<Connection> companyConnection(const TestDatabase& db, int dialect = 3,
                                                      const char* name = "DBEnvio") {
-    auto c = std::make_unique<Connection>(name, dialect == 1 ? storedDestinationParameters() : storedOriginParameters());
+    auto c = std::make_unique<Connection>(name, dialect == 1 ? storedDestinationParameters()
+                                                             : storedOriginParameters());
     c->setParameter("Database", db.location());
     return c;
 }
@@ -22,7 +22,8 @@ inline std::unique_ptr<Connection> companyConnection(const TestDatabase& db, int
 class RegionalFormats : public ::testing::Test {
 protected:
     void SetUp() override {
-        regional::setOverride(regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
+        regional::setOverride(
+            regional::Formats{QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"), QChar(',')});
     }
     void TearDown() override { regional::setOverride(std::nullopt); }
 };

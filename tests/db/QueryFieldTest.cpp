@@ -1,5 +1,4 @@
 #include "DbTestUtil.h"
-
 #include "db/Error.h"
 #include "db/Query.h"
 
@@ -13,11 +12,13 @@ protected:
     void SetUp() override {
         RegionalFormats::SetUp();
         db = std::make_unique<TestDatabase>(std::vector<std::string>{"types.sql"});
-        db->run("insert into ALLTYPES (ID, C_SMALLINT, C_INTEGER, C_BIGINT, C_NUM92, C_NUM144, C_NUM152, C_NUM184, "
-                "C_NUM106, C_DEC188, C_FLOAT, C_DOUBLE, C_CHAR, C_VARCHAR, C_DATE, C_TIME, C_TIMESTAMP, C_TEXT, "
-                "C_BINARY, C_REQUIRED) values (1, -7, 123456, 9000000000, 12.50, 1.2345, 1234567.25, 1.2346, "
-                "0.031250, 0.09375, 1.5, 2.25, '01', 'abc', '2026-03-04', '13:14:15', '2026-03-04 05:06:07', "
-                "'long text', 'bin', 'req')");
+        db->run(
+            "insert into ALLTYPES (ID, C_SMALLINT, C_INTEGER, C_BIGINT, C_NUM92, C_NUM144, C_NUM152, "
+            "C_NUM184, "
+            "C_NUM106, C_DEC188, C_FLOAT, C_DOUBLE, C_CHAR, C_VARCHAR, C_DATE, C_TIME, C_TIMESTAMP, C_TEXT, "
+            "C_BINARY, C_REQUIRED) values (1, -7, 123456, 9000000000, 12.50, 1.2345, 1234567.25, 1.2346, "
+            "0.031250, 0.09375, 1.5, 2.25, '01', 'abc', '2026-03-04', '13:14:15', '2026-03-04 05:06:07', "
+            "'long text', 'bin', 'req')");
         db->run("insert into ALLTYPES (ID, C_REQUIRED) values (2, 'x')");
         conn = companyConnection(*db);
     }
@@ -37,15 +38,24 @@ TEST_F(QueryFieldTest, TypesFollowTheServersDescription) {
         int precision, scale, size;
     };
     const Expect expected[] = {
-        {"C_SMALLINT", FieldType::Integer, 0, 0, 0},    {"C_INTEGER", FieldType::Integer, 0, 0, 0},
-        {"C_BIGINT", FieldType::LargeInt, 0, 0, 0},     {"C_NUM92", FieldType::ShortDecimal, 9, 2, 0},
-        {"C_NUM144", FieldType::ShortDecimal, 14, 4, 0}, {"C_NUM152", FieldType::ExactDecimal, 15, 2, 0},
-        {"C_NUM184", FieldType::ExactDecimal, 18, 4, 0}, {"C_NUM106", FieldType::ExactDecimal, 10, 6, 0},
-        {"C_DEC188", FieldType::ExactDecimal, 18, 8, 0}, {"C_FLOAT", FieldType::Float, 0, 0, 0},
-        {"C_DOUBLE", FieldType::Float, 0, 0, 0},        {"C_CHAR", FieldType::String, 0, 0, 3},
-        {"C_VARCHAR", FieldType::String, 0, 0, 60},     {"C_DATE", FieldType::Date, 0, 0, 0},
-        {"C_TIME", FieldType::Time, 0, 0, 0},           {"C_TIMESTAMP", FieldType::DateTime, 0, 0, 0},
-        {"C_TEXT", FieldType::TextBlob, 0, 0, 0},       {"C_BINARY", FieldType::BinaryBlob, 0, 0, 0},
+        {"C_SMALLINT", FieldType::Integer, 0, 0, 0},
+        {"C_INTEGER", FieldType::Integer, 0, 0, 0},
+        {"C_BIGINT", FieldType::LargeInt, 0, 0, 0},
+        {"C_NUM92", FieldType::ShortDecimal, 9, 2, 0},
+        {"C_NUM144", FieldType::ShortDecimal, 14, 4, 0},
+        {"C_NUM152", FieldType::ExactDecimal, 15, 2, 0},
+        {"C_NUM184", FieldType::ExactDecimal, 18, 4, 0},
+        {"C_NUM106", FieldType::ExactDecimal, 10, 6, 0},
+        {"C_DEC188", FieldType::ExactDecimal, 18, 8, 0},
+        {"C_FLOAT", FieldType::Float, 0, 0, 0},
+        {"C_DOUBLE", FieldType::Float, 0, 0, 0},
+        {"C_CHAR", FieldType::String, 0, 0, 3},
+        {"C_VARCHAR", FieldType::String, 0, 0, 60},
+        {"C_DATE", FieldType::Date, 0, 0, 0},
+        {"C_TIME", FieldType::Time, 0, 0, 0},
+        {"C_TIMESTAMP", FieldType::DateTime, 0, 0, 0},
+        {"C_TEXT", FieldType::TextBlob, 0, 0, 0},
+        {"C_BINARY", FieldType::BinaryBlob, 0, 0, 0},
     };
     for (const Expect& e : expected) {
         SCOPED_TRACE(e.name);
@@ -120,8 +130,9 @@ TEST_F(QueryFieldTest, LinesJoinWithCrLfAndNamesRepeatWithSuffixes) {
     Query q("Q", *conn);
     q.add("select a.ID, a.C_VARCHAR, d.ID, d.C_VARCHAR, d.ID");
     q.add("from ALLTYPES a join ALLTYPES_DET d on d.ALLTYPES_ID = a.ID");
-    EXPECT_EQ(q.text(), "select a.ID, a.C_VARCHAR, d.ID, d.C_VARCHAR, d.ID\r\nfrom ALLTYPES a join ALLTYPES_DET d on "
-                        "d.ALLTYPES_ID = a.ID");
+    EXPECT_EQ(q.text(),
+              "select a.ID, a.C_VARCHAR, d.ID, d.C_VARCHAR, d.ID\r\nfrom ALLTYPES a join ALLTYPES_DET d on "
+              "d.ALLTYPES_ID = a.ID");
     q.open();
     ASSERT_EQ(q.fieldCount(), 5);
     EXPECT_EQ(q.field(0).name(), "ID");

@@ -646,7 +646,8 @@ TEST_F(StagedOrderFilterTest, NamedIndexOrdersWithDescendingFieldsAndMovesToTheF
     s.ds.addIndex(IndexDef{"Broken", {"NO_SUCH_FIELD"}, {}});
     EXPECT_THROW(s.ds.setIndexName("Broken"), Error);
     EXPECT_EQ(s.ds.indexName(), "ByName") << "a refused index leaves the order in force";
-    EXPECT_EQ(rowsOf(s.ds, {"ID"}), (std::vector<std::string>{"2", "4", "1", "3"})) << "equal names keep fetched order";
+    EXPECT_EQ(rowsOf(s.ds, {"ID"}), (std::vector<std::string>{"2", "4", "1", "3"}))
+        << "equal names keep fetched order";
     s.ds.refresh();
     EXPECT_EQ(rowsOf(s.ds, {"ID"}), (std::vector<std::string>{"2", "4", "1", "3"}));
 }

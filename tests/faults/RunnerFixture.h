@@ -49,8 +49,8 @@ protected:
         QByteArray err;
     };
     QStringList arguments(const std::string& server, const std::string& company) const {
-        return {QString::fromStdString(server), QStringLiteral("sysdba"), QString::fromStdString(adminPassword()),
-                QString::fromStdString(company)};
+        return {QString::fromStdString(server), QStringLiteral("sysdba"),
+                QString::fromStdString(adminPassword()), QString::fromStdString(company)};
     }
     Outcome runProgram(const std::string& server, const std::string& company) {
         QProcess process;

@@ -163,7 +163,8 @@ TEST_F(ServerGoesAwayTest, DestinationGoesAwayBetweenEvents) {
 // rolled back with its transaction, the failure is noted on the event, and the run is abandoned.
 TEST_F(ServerGoesAwayTest, DestinationGoesAwayWhileARowIsWritten) {
     prepare(true);
-    session_.destination().setStatementObserver([&](const std::string& sql, const std::vector<Value>& params) {
+    session_.destination().setStatementObserver([&](const std::string& sql,
+                                                    const std::vector<Value>& params) {
         if (sql.rfind("insert into PRECIOS_FUTUROS\r\n", 0) == 0 && !params.empty() &&
             params.front() == Value::integer(2) &&
             session_.destination().parameters().value("Database").find("/datos/002/") != std::string::npos)

@@ -1,15 +1,14 @@
 #include "faults/TcpProxy.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <deque>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-
-#include <algorithm>
-#include <deque>
 #include <optional>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -166,7 +165,8 @@ void TcpProxy::loop() {
         timespec timeout{};
         if (nextDue) {
             const auto wait = std::max(std::chrono::nanoseconds(0), *nextDue - Clock::now());
-            timeout.tv_sec = static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
+            timeout.tv_sec =
+                static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
             timeout.tv_nsec = static_cast<long>((wait % std::chrono::seconds(1)).count());
         }
         if (::ppoll(fds.data(), fds.size(), nextDue ? &timeout : nullptr, nullptr) < 0) {
@@ -260,7 +260,8 @@ void TcpProxy::loop() {
                 const Clock::time_point now = Clock::now();
                 while (open && !queue.empty() && queue.front().due <= now) {
                     const Chunk& chunk = queue.front();
-                    if (chunk.end || !sendAll(to, chunk.bytes.data(), static_cast<ssize_t>(chunk.bytes.size())))
+                    if (chunk.end ||
+                        !sendAll(to, chunk.bytes.data(), static_cast<ssize_t>(chunk.bytes.size())))
                         open = false;
                     queue.pop_front();
                 }

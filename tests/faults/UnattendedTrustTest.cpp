@@ -10,7 +10,6 @@
 #include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QThread>
-
 #include <csignal>
 #include <map>
 #include <sys/stat.h>
@@ -105,9 +104,10 @@ TEST_F(UnattendedTrustTest, SigtermEndsTheRunAfterTheEventInProgress) {
     EXPECT_EQ(count("rpev_fecrep is not null"), std::to_string(audited.size()));
     EXPECT_NE(count("rpev_fecrep is null"), "0") << "the signal came after the run";
     for (const auto& [id, lines] : audited)
-        EXPECT_EQ(origin().scalar("select count(*) from replica_eventos where rpev_fecrep is not null and rpev_id = " +
-                                  id),
-                  "1")
+        EXPECT_EQ(
+            origin().scalar(
+                "select count(*) from replica_eventos where rpev_fecrep is not null and rpev_id = " + id),
+            "1")
             << "event " << id;
     EXPECT_EQ(count("rpev_error is not null"), "0");
 }

@@ -186,19 +186,20 @@ TEST_F(ErrorCaptureTest, BoxTextsOfFailuresReportedDirectly) {
     // No database is involved: the event list is closed, so nothing is noted.
     StagedDataset& rows = session_.destinationRows();
     UpdateResponse response = UpdateResponse::Skip;
-    session_.errorCapture().handleError(nullptr, nullptr, Error("Record not found or changed by another user"),
-                    UpdateKind::Delete, response);
+    session_.errorCapture().handleError(
+        nullptr, nullptr, Error("Record not found or changed by another user"), UpdateKind::Delete, response);
     EXPECT_EQ(response, UpdateResponse::Abort);
-    session_.errorCapture().handleError(nullptr, &rows, Error("Key violation."), UpdateKind::Modify, response);
+    session_.errorCapture().handleError(nullptr, &rows, Error("Key violation."), UpdateKind::Modify,
+                                        response);
     DataAction action = DataAction::Fail;
     session_.errorCapture().handleClientError(rows, Error("Key violation."), action);
     EXPECT_EQ(action, DataAction::Abort);
     Query senderQuery("QDestino", session_.destination());
     Provider sender("PDestino", senderQuery, true);
     session_.errorCapture().handleError(&sender, &rows,
-                    Error("Fie\xF1"
-                          "a"),
-                    UpdateKind::Insert, response);
+                                        Error("Fie\xF1"
+                                              "a"),
+                                        UpdateKind::Insert, response);
 
     EXPECT_EQ(boxes(),
               (QStringList{QStringLiteral("Record not found or changed by another use"),

@@ -1,8 +1,8 @@
 #include "replication/Journal.h"
 
+#include "base/Regional.h"
 #include "support/InstallDirectorySettings.h"
 #include "support/ScriptedDialogs.h"
-#include "base/Regional.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -31,9 +31,7 @@ protected:
             regional::Formats{QStringLiteral("dd·MM·yyyy"), QStringLiteral("HH:mm:ss"), QLatin1Char(',')});
         storeDirectory(install_.path());
     }
-    void TearDown() override {
-        regional::setOverride(std::nullopt);
-    }
+    void TearDown() override { regional::setOverride(std::nullopt); }
 
     void storeDirectory(const QString& directory) { settings_.storeDirectory(directory); }
 

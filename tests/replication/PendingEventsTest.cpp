@@ -1,6 +1,7 @@
-#include "support/ScriptedDialogs.h"
 #include "replication/PendingEvents.h"
+
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +19,24 @@ protected:
                     "insert into TIPO_DOCUMENTO (TIDO_COD, TIDO_NOMCORTO) values (229, 'DESCUENTO');");
         // 1: listed; 2: article event, never listed; 3: stamped, never listed; 4: failed, listed;
         // 5: type without a name; 6: listed.
-        origin->run(
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_OPER) values (1, "
-            "'002', 126, 'A-1', 'M');"
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_OPER) values (2, "
-            "'002', 101, 'A-2', 'I');"
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_FECREP) values (3, "
-            "'002', 126, 'A-3', '2026-01-01');"
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_ERROR) values (4, "
-            "'003', 229, 'A''4', 'fallo');"
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (5, '003', 1125, "
-            "'');"
-            "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (6, '003', 2291, "
-            "'A-6');");
+        origin->run("insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_OPER) "
+                    "values (1, "
+                    "'002', 126, 'A-1', 'M');"
+                    "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, RPEV_OPER) "
+                    "values (2, "
+                    "'002', 101, 'A-2', 'I');"
+                    "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, "
+                    "RPEV_FECREP) values (3, "
+                    "'002', 126, 'A-3', '2026-01-01');"
+                    "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO, "
+                    "RPEV_ERROR) values (4, "
+                    "'003', 229, 'A''4', 'fallo');"
+                    "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (5, "
+                    "'003', 1125, "
+                    "'');"
+                    "insert into REPLICA_EVENTOS (RPEV_ID, RPEV_COMPANIA, RPEV_TIPO, RPEV_CODIGO) values (6, "
+                    "'003', 2291, "
+                    "'A-6');");
         session = std::make_unique<ReplicationSession>();
         session->origin().setParameter("Database", origin->location());
         // The destination connection points nowhere: the list must not depend on it.
@@ -45,7 +51,8 @@ protected:
         std::vector<std::string> out;
         for (int r = 0; r < list.recordCount(); ++r) {
             const Value& n = list.valueAt(r, name);
-            out.push_back(std::to_string(list.valueAt(r, id).asInteger()) + ":" + (n.isNull() ? "" : n.asString()));
+            out.push_back(std::to_string(list.valueAt(r, id).asInteger()) + ":" +
+                          (n.isNull() ? "" : n.asString()));
         }
         return out;
     }
@@ -62,7 +69,8 @@ TEST_F(PendingEventsTest, ListsPendingPriceEventsWithTheirTypeNames) {
     PendingEvents pending(*session);
     pending.open();
     EXPECT_EQ(listed(pending), (std::vector<std::string>{"1:PRECIO", "4:DESCUENTO", "5:", "6:"}));
-    EXPECT_EQ(pending.list().fieldByName("RPEV_CODIGO").displayName(), "C\xf3" "digo");
+    EXPECT_EQ(pending.list().fieldByName("RPEV_CODIGO").displayName(), "C\xf3"
+                                                                       "digo");
     EXPECT_EQ(pending.list().fieldByName("NomTipo").displayName(), "Tipo doc");
     EXPECT_FALSE(session->destination().isOpen());
 }
@@ -77,7 +85,8 @@ TEST_F(PendingEventsTest, DeleteAsksFirstAndKeepsThePosition) {
     ASSERT_EQ(desktop.calls().size(), 1u);
     EXPECT_EQ(desktop.calls()[0].kind, ScriptedDialogs::Kind::Confirm);
     EXPECT_EQ(desktop.calls()[0].caption, QStringLiteral("Confirm"));
-    EXPECT_EQ(desktop.calls()[0].text, QStringLiteral("Esta seguro de borrar el evento para el documento A'4?"));
+    EXPECT_EQ(desktop.calls()[0].text,
+              QStringLiteral("Esta seguro de borrar el evento para el documento A'4?"));
     EXPECT_EQ(origin->scalar("select count(*) from REPLICA_EVENTOS where RPEV_ID = 4"), "1");
 
     desktop.setNextConfirm(true);

@@ -3,8 +3,8 @@
 // start.
 
 #include "ReplicationFixture.h"
-#include "replication/OperatorTexts.h"
 #include "db/Error.h"
+#include "replication/OperatorTexts.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -295,7 +295,8 @@ TEST_F(SendRunTest, CredentialsComeFromTheSettingsOfTheOrigin) {
     connect();
     ASSERT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(session_.destination().parameters().get("User_Name"), std::optional<std::string>("SYSDBA"));
-    EXPECT_EQ(session_.destination().parameters().get("password"), std::optional<std::string>(adminPassword()));
+    EXPECT_EQ(session_.destination().parameters().get("password"),
+              std::optional<std::string>(adminPassword()));
     EXPECT_EQ(session_.destination().parameters().get("Database"),
               std::optional<std::string>(destinations_.front()->directory() + "/datos/002/vertano.fdb"));
 
@@ -396,7 +397,8 @@ TEST_F(SendRunTest, RunsNeverOverlap) {
     view_.onProcessMessages = [&] {
         nested.push_back(SendRun(session_, inner).run());
         for (const std::function<void()>& action : std::vector<std::function<void()>>{
-                 [&] { destinationList_.connectOrigin(); }, [&] { destinationList_.save(); }, [&] { destinationList_.discard(); }}) {
+                 [&] { destinationList_.connectOrigin(); }, [&] { destinationList_.save(); },
+                 [&] { destinationList_.discard(); }}) {
             try {
                 action();
                 refusals.push_back("<done>");
@@ -408,8 +410,7 @@ TEST_F(SendRunTest, RunsNeverOverlap) {
 
     ASSERT_EQ(run(), RunOutcome::Completed);
 
-    EXPECT_EQ(nested, (std::vector<RunOutcome>{RunOutcome::Ignored,
-                                                          RunOutcome::Ignored}));
+    EXPECT_EQ(nested, (std::vector<RunOutcome>{RunOutcome::Ignored, RunOutcome::Ignored}));
     EXPECT_TRUE(inner.timer.empty() && inner.panel.empty() && inner.captions.isEmpty());
     ASSERT_EQ(refusals.size(), 6u);
     for (const std::string& r : refusals)

@@ -1,22 +1,19 @@
 #include "support/TestDatabase.h"
 
-#include <gtest/gtest.h>
-
-#include <ibase.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <ibase.h>
+#include <netinet/in.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace envio::test {
 
@@ -94,7 +91,9 @@ struct Attachment {
 
 } // namespace
 
-std::string fixturePath(const std::string& name) { return std::string(ENVIO_FIXTURE_DIR) + "/" + name; }
+std::string fixturePath(const std::string& name) {
+    return std::string(ENVIO_FIXTURE_DIR) + "/" + name;
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -182,10 +181,11 @@ TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route
                                         QFile::WriteOther);
     file_ = (dirPath_ + "/" + QString::fromStdString(fileName)).toStdString();
     // A file name with directories ("datos/002/vertano.fdb") gets them created, open to the server's account.
-    for (QString sub = QFileInfo(QString::fromStdString(file_)).absolutePath(); sub.startsWith(dirPath_ + "/");
-         sub = QFileInfo(sub).absolutePath()) {
+    for (QString sub = QFileInfo(QString::fromStdString(file_)).absolutePath();
+         sub.startsWith(dirPath_ + "/"); sub = QFileInfo(sub).absolutePath()) {
         QDir().mkpath(sub);
-        QFile::setPermissions(sub, QFile::permissions(sub) | QFile::ReadOther | QFile::ExeOther | QFile::WriteOther);
+        QFile::setPermissions(sub, QFile::permissions(sub) | QFile::ReadOther | QFile::ExeOther |
+                                       QFile::WriteOther);
     }
     location_ = route == Route::Server ? "localhost:" + file_ : file_;
     {
@@ -206,9 +206,13 @@ TestDatabase::TestDatabase(const std::vector<std::string>& fixtures, Route route
 
 TestDatabase::~TestDatabase() = default;
 
-std::string TestDatabase::directory() const { return dirPath_.toStdString(); }
+std::string TestDatabase::directory() const {
+    return dirPath_.toStdString();
+}
 
-void TestDatabase::runFixture(const std::string& name) const { run(readFile(fixturePath(name))); }
+void TestDatabase::runFixture(const std::string& name) const {
+    run(readFile(fixturePath(name)));
+}
 
 void TestDatabase::run(const std::string& script) const {
     Attachment a(location_);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QTemporaryDir>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,9 +14,9 @@ public:
     enum class Route { Embedded, Server };
 
     // fixtures: file names under tests/fixtures, run in order after the database is created.
-    // fileName may name subdirectories of the temporary directory ("datos/002/vertano.fdb"); they are created.
-    // directory: build it there instead of in a temporary directory of its own (several databases of one
-    // installation); the caller keeps the directory alive.
+    // fileName may name subdirectories of the temporary directory ("datos/002/vertano.fdb"); they are
+    // created. directory: build it there instead of in a temporary directory of its own (several databases of
+    // one installation); the caller keeps the directory alive.
     explicit TestDatabase(const std::vector<std::string>& fixtures = {}, Route route = Route::Embedded,
                           const std::string& fileName = "test.fdb", const std::string& directory = {});
     ~TestDatabase();

@@ -1,7 +1,7 @@
 #include "ui/Application.h"
 
-#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/QtDialogs.h"
 
 #include <QApplication>

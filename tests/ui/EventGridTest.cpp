@@ -1,8 +1,8 @@
 #include "ui/EventGrid.h"
 
-#include "support/ScriptedDialogs.h"
 #include "base/Regional.h"
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/CustomFilterDialog.h"
@@ -581,7 +581,7 @@ TEST(EventGridModelTest, NumbersAreRightAlignedAndTextsLeft) {
     PendingEvents pending(session);
     pending.open();
     EventGridModel model(pending.list(), {{"RPEV_ID", QStringLiteral("Id"), 40, {}},
-                                               {"RPEV_CODIGO", QStringLiteral("C"), 40, {}}});
+                                          {"RPEV_CODIGO", QStringLiteral("C"), 40, {}}});
     EXPECT_EQ(model.alignment(0), GridAlignment::Right);
     EXPECT_EQ(model.alignment(1), GridAlignment::Left);
     EXPECT_TRUE(model.data(model.index(0, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignRight);

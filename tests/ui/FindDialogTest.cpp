@@ -1,8 +1,8 @@
 #include "ui/FindDialog.h"
 
-#include "support/ScriptedDialogs.h"
 #include "base/Regional.h"
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"

@@ -1,8 +1,8 @@
 #include "ui/LoginWindow.h"
 
 #include "Installation.h"
-#include "support/ScriptedDialogs.h"
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Application.h"
 
 #include <QComboBox>

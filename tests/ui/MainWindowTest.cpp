@@ -1,8 +1,8 @@
 #include "ui/MainWindow.h"
 
 #include "Installation.h"
-#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Application.h"
 #include "ui/CompanySelector.h"
 #include "ui/DatasetGrid.h"

@@ -1,15 +1,15 @@
 #include "ui/PendingEventsWindow.h"
 
-#include "support/ScriptedDialogs.h"
 #include "base/Regional.h"
 #include "replication/ReplicationSession.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TestDatabase.h"
 #include "ui/Application.h"
 #include "ui/EventGrid.h"
+#include "ui/LoginWindow.h"
 #include "ui/grid/ExportCsv.h"
 #include "ui/grid/ExportSave.h"
 #include "ui/grid/ExportText.h"
-#include "ui/LoginWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -10,8 +10,9 @@
 namespace envio {
 
 // Clipboard format names of a grid copy.
-QString ansiTextClipboardFormat();    // the tab-separated text in the ANSI code page
-QString desktopTextClipboardFormat(); // "text/plain": the same text in UTF-8, for the other programs of the desktop
+QString ansiTextClipboardFormat(); // the tab-separated text in the ANSI code page
+QString
+desktopTextClipboardFormat(); // "text/plain": the same text in UTF-8, for the other programs of the desktop
 QString unicodeTextClipboardFormat(); // "text/plain;charset=utf-16le": the same text in UTF-16
 QString csvClipboardFormat();         // "Csv"
 QString rtfClipboardFormat();         // "Rich Text Format"

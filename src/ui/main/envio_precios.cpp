@@ -15,7 +15,8 @@ namespace {
 
 const char* const kUsage =
     "uso: envio-precios [SERVIDOR USUARIO CLAVE COMPAÑÍA_ORIGEN [1]]\n"
-    "Sin argumentos pide el ingreso; con la compañía origen ingresa, se conecta y envía solo, luego cada 60 s.\n"
+    "Sin argumentos pide el ingreso; con la compañía origen ingresa, se conecta y envía solo, luego cada 60 "
+    "s.\n"
     "  CLAVE  la clave del usuario; \"-\" la lee del archivo que nombra ENVIO_PASSWORD_FILE\n"
     "  1      no reintentar los eventos que ya fallaron\n";
 
@@ -24,7 +25,8 @@ const char* const kUsage =
 int main(int argc, char** argv) {
     // A stop asked for by a signal ends the program once the run in progress has finished its event.
     envio::stop::installHandlers([] {
-        QMetaObject::invokeMethod(qApp, [] { envio::endProcess(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { envio::endProcess(); }, Qt::QueuedConnection);
     });
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "envio-precios " ENVIO_VERSION "\n";

@@ -3,7 +3,6 @@
 #include "unattended/UnattendedRun.h"
 
 #include <QCoreApplication>
-
 #include <iostream>
 
 int main(int argc, char** argv) {

@@ -21,9 +21,12 @@ QStringList formatsOf(const std::vector<ClipboardItem>& items) {
     return formats;
 }
 
-const QStringList kFormats = {QStringLiteral("text/plain;charset=windows-1252"), QStringLiteral("text/plain;charset=utf-16le"),
-                              QStringLiteral("Csv"), QStringLiteral("Rich Text Format"),
-                              QStringLiteral("GRIDSEL"), QStringLiteral("text/plain")};
+const QStringList kFormats = {QStringLiteral("text/plain;charset=windows-1252"),
+                              QStringLiteral("text/plain;charset=utf-16le"),
+                              QStringLiteral("Csv"),
+                              QStringLiteral("Rich Text Format"),
+                              QStringLiteral("GRIDSEL"),
+                              QStringLiteral("text/plain")};
 
 TEST(ExportClipboard, FiveFormatsInOrderEachWithItsTerminator) {
     GridSnapshot grid = sampleList();

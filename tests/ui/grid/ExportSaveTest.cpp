@@ -1,8 +1,8 @@
 #include "ui/grid/ExportSave.h"
 
 #include "GridTestList.h"
-#include "support/ScriptedDialogs.h"
 #include "db/Error.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>
