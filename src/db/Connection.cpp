@@ -3,6 +3,7 @@
 #include "db/Error.h"
 #include "db/FbSession.h"
 #include "db/FbStatement.h"
+#include "db/NumberText.h"
 #include "db/Query.h"
 
 #include <algorithm>
@@ -61,6 +62,14 @@ void Connection::connect() {
         options.isolation = TransactionOptions::Isolation::DirtyRead;
     const auto wait = params_.get("WaitOnLocks");
     options.waitOnLocks = !wait || !equalsIgnoreCase(*wait, "False");
+    if (const auto timeout = params_.get("LockTimeout")) {
+        NumberSyntax integer;
+        integer.blanks = NumberSyntax::Blanks::AtEnds;
+        integer.reading = NumberSyntax::Reading::IntegerOnly;
+        const std::optional<Value> seconds = parseNumberText(*timeout, integer);
+        if (seconds && seconds->asInteger() > 0 && seconds->asInteger() <= 32767)
+            options.lockTimeoutSeconds = static_cast<int>(seconds->asInteger());
+    }
 
     attachedTo_ = database;
     try {

@@ -41,6 +41,12 @@ FbTransaction::FbTransaction(Connection& owner, isc_db_handle* db, const Transac
         break;
     }
     tpb.push_back(options.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+    if (options.waitOnLocks && options.lockTimeoutSeconds > 0) {
+        tpb.push_back(isc_tpb_lock_timeout);
+        tpb.push_back(4);
+        for (int shift = 0; shift < 32; shift += 8)
+            tpb.push_back(static_cast<char>((options.lockTimeoutSeconds >> shift) & 0xFF));
+    }
     ISC_STATUS_ARRAY status{};
     if (isc_start_transaction(status, &handle_, 1, db, static_cast<unsigned short>(tpb.size()), tpb.data())) {
         handle_ = 0;

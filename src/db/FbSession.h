@@ -21,6 +21,7 @@ std::vector<std::string> statusLines(const ISC_STATUS* status);
 struct TransactionOptions {
     enum class Isolation { ReadCommitted, RepeatableRead, DirtyRead } isolation = Isolation::ReadCommitted;
     bool waitOnLocks = true;
+    int lockTimeoutSeconds = 0; // how long a wait for a lock may last; 0 waits without a limit
 };
 
 // A transaction handle that rolls back when it is dropped without commit.

@@ -99,7 +99,7 @@ Value Field::fromText(const std::string& text) const {
     default:
         break;
     }
-    std::string trimmed = text;
+    const std::string& trimmed = text;
     if (trimmed.empty())
         return Value::null();
     switch (type()) {

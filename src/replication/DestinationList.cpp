@@ -1,6 +1,7 @@
 #include "replication/DestinationList.h"
 
 #include "access/Scramble.h"
+#include "app/RunSettings.h"
 #include "db/Error.h"
 #include "replication/EventTypes.h"
 #include "replication/OperatorTexts.h"
@@ -19,6 +20,8 @@ void DestinationList::connectOrigin() {
     origin.setParameter("Database", companyLocation(login.server, *companyKey_));
     origin.setParameter("User_Name", login.user);
     origin.setParameter("password", UnscrambleText(login.scrambledPassword));
+    // The stamp and the notes wait for a row someone else holds no longer than the run's writes do.
+    origin.setParameter("LockTimeout", std::to_string(lockWaitSeconds()));
     origin.connect();
     StagedDataset& list = session_.destinationList();
     if (!list.isOpen())

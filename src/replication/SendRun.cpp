@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/RunLock.h"
+#include "app/RunSettings.h"
 #include "app/StopRequest.h"
 #include "base/AnsiCodec.h"
 #include "db/SqlLiteral.h"
@@ -127,6 +128,7 @@ bool SendRun::sendToDestinations() {
         destination.setParameter("Database", summary.location);
         destination.setParameter("User_Name", session_.credentials().user);
         destination.setParameter("password", session_.credentials().password);
+        destination.setParameter("LockTimeout", std::to_string(lockWaitSeconds()));
         try {
             destination.connect();
         } catch (const Error&) {

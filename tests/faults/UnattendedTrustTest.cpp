@@ -2,6 +2,7 @@
 // output pipe, a journal at the file-size limit or replaced by a pipe, a note column narrower than the
 // message, a password kept out of the command line and the summary monitoring reads.
 
+#include "db/Connection.h"
 #include "faults/RunnerFixture.h"
 
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QThread>
 #include <csignal>
 #include <map>
@@ -240,6 +242,28 @@ TEST_F(JournalAndNoteTest, ANoteIsCutToTheColumnTheDatabaseDeclares) {
     EXPECT_EQ(state(refused), "pending");
     EXPECT_EQ(note(refused).size(), 40u) << note(refused);
     EXPECT_EQ(state(next), "stamped");
+}
+
+TEST_F(JournalAndNoteTest, ARowHeldByAnotherTransactionFailsItsEventWhenTheWaitRunsOut) {
+    makeOrigin();
+    TestDatabase& norte = addDestination("002", "Sucursal Norte");
+    origin().run("INSERT INTO PRECIOS_FUTUROS VALUES (1, 'LISTA 1', '2025-01-20', 5.5, 1, 'N', 'DEMO')");
+    norte.run("INSERT INTO PRECIOS_FUTUROS VALUES (1, 'LISTA VIEJA', '2025-01-20', 5.5, 1, 'N', 'DEMO')");
+    QSettings(install_.settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("EsperaBloqueo"), 1);
+    const int held = addEvent(EventSpec(1125, 1));
+    const int next = addEvent(EventSpec(1125, 2, std::nullopt, "D"));
+    Connection holder("Ocupado", ParameterList({"user_name=SYSDBA", "password=" + adminPassword()}));
+    holder.setParameter("Database", norte.location());
+    holder.connect();
+    holder.startTransaction();
+    holder.execute("UPDATE PRECIOS_FUTUROS SET PRFU_NOMBRE = 'OCUPADA' WHERE PRFU_ID = 1");
+    connect();
+
+    EXPECT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(state(held), "pending");
+    EXPECT_NE(note(held).find("lock time-out"), std::string::npos) << note(held);
+    EXPECT_EQ(state(next), "stamped");
+    holder.rollback();
 }
 
 } // namespace
