@@ -261,7 +261,7 @@ TEST_F(JournalAndNoteTest, ARowHeldByAnotherTransactionFailsItsEventWhenTheWaitR
 
     EXPECT_EQ(run(), RunOutcome::Completed);
     EXPECT_EQ(state(held), "pending");
-    EXPECT_NE(note(held).find("lock time-out"), std::string::npos) << note(held);
+    EXPECT_NE(note(held).find("update conflicts with concurrent update"), std::string::npos) << note(held);
     EXPECT_EQ(state(next), "stamped");
     holder.rollback();
 }
