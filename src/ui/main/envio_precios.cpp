@@ -25,8 +25,11 @@ const char* const kUsage =
 int main(int argc, char** argv) {
     // A stop asked for by a signal ends the program once the run in progress has finished its event.
     envio::stop::installHandlers([] {
-        QMetaObject::invokeMethod(
-            qApp, [] { envio::endProcess(); }, Qt::QueuedConnection);
+        // Before the application object exists, or after it is gone, there is no loop to end: the process
+        // then ends on its own shortly, as no event is in progress.
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                application, [] { envio::endProcess(); }, Qt::QueuedConnection);
     });
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "envio-precios " ENVIO_VERSION "\n";
