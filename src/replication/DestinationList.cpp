@@ -20,9 +20,10 @@ void DestinationList::connectOrigin() {
     origin.setParameter("User_Name", login.user);
     origin.setParameter("password", UnscrambleText(login.scrambledPassword));
     origin.connect();
+    // The list is read anew on every connect: another company has another list.
     StagedDataset& list = session_.destinationList();
-    if (!list.isOpen())
-        list.open();
+    list.close();
+    list.open();
 }
 
 void DestinationList::save() {
@@ -33,7 +34,7 @@ void DestinationList::save() {
 
 void DestinationList::discard() {
     if (session_.sendInProgress())
-        throw Error(busyText("descartar los cambios de la lista"));
+        throw Error(busyText("descartar los cambios de la lista", true));
     StagedDataset& list = session_.destinationList();
     list.cancel();
     list.cancelUpdates();
