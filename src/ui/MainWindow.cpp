@@ -480,6 +480,12 @@ void MainWindow::showPendingEvents() {
 }
 
 void MainWindow::quit() {
+    // Rows typed in the editor and not yet saved are not dropped without asking.
+    const StagedDataset& list = session_.destinationList();
+    if (list.isOpen() && (list.changeCount() > 0 || list.state() != DatasetState::Browse) &&
+        !dialogs().ask(QStringLiteral("La lista de compañías tiene cambios sin grabar. ¿Desea salir de todos "
+                                      "modos?")))
+        return;
     close();
 }
 

@@ -26,15 +26,27 @@ void QtDialogs::error(const QString& text) {
     showBox(QMessageBox::Critical, QStringLiteral("Error"), text);
 }
 
-bool QtDialogs::confirm(const QString& caption, const QString& text) {
+namespace {
+
+bool question(const QString& caption, const QString& text, const QString& yesText) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* yes = box.addButton(yesText, QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+} // namespace
+
+bool QtDialogs::confirm(const QString& caption, const QString& text) {
+    return question(caption, text, QStringLiteral("&Yes"));
+}
+
+bool QtDialogs::ask(const QString& text) {
+    return question(applicationTitle(), text, QStringLiteral("&Sí"));
 }
 
 void QtDialogs::beep() {

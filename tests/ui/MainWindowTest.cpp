@@ -410,6 +410,27 @@ TEST_F(MainWindowTest, ClickingACellOfAnotherRowKeepsTheClickedColumn) {
     }
 }
 
+TEST_F(MainWindowTest, SalirAsksFirstOnlyWhileTheListHasUnsavedChanges) {
+    MainWindow window;
+    connectByHand(window);
+    window.show();
+    window.editDestinations();
+    DatasetTableModel& rows = window.destinationRows();
+    rows.setData(rows.index(0, 1), QStringLiteral("Sin grabar"));
+    desktop.setNextConfirm(false);
+    window.controls().quitButton->click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(
+        desktop.texts(Kind::Confirm),
+        QStringList{QStringLiteral("La lista de compañías tiene cambios sin grabar. ¿Desea salir de todos "
+                                   "modos?")});
+
+    window.controls().saveDestinationsButton->click();
+    window.controls().quitButton->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(desktop.texts(Kind::Confirm).size(), 1);
+}
+
 TEST_F(MainWindowTest, ConfigurarBeforeConectarIsRefusedAndTheEditorAlwaysCloses) {
     MainWindow window;
     window.show();
