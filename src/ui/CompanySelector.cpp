@@ -168,8 +168,9 @@ bool CompanySelector::eventFilter(QObject* watched, QEvent* event) {
 void CompanySelector::keyPressEvent(QKeyEvent* event) {
     // Typing opens the list and searches it.
     if (!event->text().isEmpty() && event->text().at(0).isPrint() &&
-        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !list_->isVisible()) {
-        showPopup();
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (!list_->isVisible())
+            showPopup();
         search(event->text());
         event->accept();
         return;
