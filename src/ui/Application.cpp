@@ -41,8 +41,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     auto* toolkitTexts = new QTranslator(this);
     if (toolkitTexts->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(toolkitTexts);
-    // The windows' font: an 8-point sans, in which the grids' values fit their columns.
-    QFont font(QStringLiteral("DejaVu Sans Condensed"), 8);
+    // The windows' font: an 8-point sans with narrow digits, in which the grids' values fit their columns.
+    QFont font(QStringLiteral("Liberation Sans"), 8);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
 }
