@@ -37,6 +37,9 @@ public:
     virtual void error(const QString& text) = 0;
     // Question box with "&Yes" (the default) and "&No"; true only when "&Yes" was chosen.
     virtual bool confirm(const QString& caption, const QString& text) = 0;
+    // A question of the program's own, captioned with the application title, with "&Sí" (the default) and
+    // "&No"; true only when "&Sí" was chosen. Asked like confirm where nobody shows buttons.
+    virtual bool ask(const QString& text) { return confirm(applicationTitle(), text); }
     // The platform's default beep.
     virtual void beep() = 0;
     // Save dialog; nothing when the operator cancels it.

@@ -23,9 +23,10 @@ void DestinationList::connectOrigin() {
     // The stamp and the notes wait for a row someone else holds no longer than the run's writes do.
     origin.setParameter("LockTimeout", std::to_string(lockWaitSeconds()));
     origin.connect();
+    // The list is read anew on every connect: another company has another list.
     StagedDataset& list = session_.destinationList();
-    if (!list.isOpen())
-        list.open();
+    list.close();
+    list.open();
 }
 
 void DestinationList::save() {
@@ -36,7 +37,7 @@ void DestinationList::save() {
 
 void DestinationList::discard() {
     if (session_.sendInProgress())
-        throw Error(busyText("descartar los cambios de la lista"));
+        throw Error(busyText("descartar los cambios de la lista", true));
     StagedDataset& list = session_.destinationList();
     list.cancel();
     list.cancelUpdates();

@@ -8,8 +8,9 @@ namespace envio {
 class ReplicationSession;
 
 // The origin company chosen by the operator and the destination list of that origin (REPLICA_PRECIOS):
-// "Conectar" connects the origin with the login values and opens the list; the editor's "Grabar" applies the
-// list's staged changes and its "Salir" discards them. None of them acts while a send run is in progress.
+// "Conectar" connects the origin with the login values and reads the list afresh; the editor's "Grabar"
+// applies the list's staged changes and its "Salir" discards them. None of them acts while a send run is in
+// progress.
 class DestinationList {
 public:
     explicit DestinationList(ReplicationSession& session) : session_(session) {}

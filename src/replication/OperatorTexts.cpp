@@ -8,12 +8,12 @@ std::string noOriginText() {
     return ansi("Debe indicar las compañías origen y destino.");
 }
 
-std::string notConnectedText() {
-    return ansi("Debe conectarse a la compañía origen (botón \"Conectar\") antes de enviar.");
+std::string notConnectedText(const char* action) {
+    return ansi("Debe conectarse a la compañía origen (botón \"Conectar\") antes de ") + ansi(action) + ".";
 }
 
-std::string busyText(const char* action) {
-    return ansi("No se puede ") + action +
+std::string busyText(const char* action, bool pluralObject) {
+    return ansi(pluralObject ? "No se pueden " : "No se puede ") + action +
            ansi(" mientras se envía información; espere a que termine el envío.");
 }
 

@@ -3,7 +3,11 @@
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
 #include "db/Error.h"
+#include "ui/Pictures.h"
 
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -29,7 +33,19 @@ void writeToStandardError(std::exception_ptr failure) {
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // One icon for every window and box.
+    setWindowIcon(pictureIcon("icono"));
+    // The toolkit's own texts (standard buttons, tooltips, the save dialog) in Spanish; the program's texts
+    // are set where they are made and are not translated.
+    auto* toolkitTexts = new QTranslator(this);
+    if (toolkitTexts->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(toolkitTexts);
+    // The windows' font: an 8-point sans with narrow digits, in which the grids' values fit their columns.
+    QFont font(QStringLiteral("Liberation Sans"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

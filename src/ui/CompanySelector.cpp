@@ -66,6 +66,9 @@ CompanySelector::CompanySelector(QWidget* parent)
             header->resizeSection(section, bounded);
     });
 
+    // Typing in the open list searches codes and names from their first character.
+    list_->installEventFilter(this);
+
     connect(this, QOverload<int>::of(&QComboBox::activated), this, [this](int row) {
         shownKey_ = codeAt(row);
         emit keyChosen(*shownKey_);
@@ -134,7 +137,29 @@ void CompanySelector::showPopup() {
     popup->resize(size);
 }
 
+void CompanySelector::search(const QString& typed) {
+    if (!lastTyped_.isValid() || lastTyped_.elapsed() > QApplication::keyboardInputInterval())
+        typed_.clear();
+    typed_ += typed;
+    lastTyped_.restart();
+    for (const int column : {kCodeColumn, kNameColumn})
+        for (int r = 0; r < companies_->rowCount(); ++r)
+            if (companies_->item(r, column)->text().startsWith(typed_, Qt::CaseInsensitive)) {
+                list_->setCurrentIndex(companies_->index(r, kNameColumn));
+                list_->scrollTo(list_->currentIndex());
+                return;
+            }
+}
+
 bool CompanySelector::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty() && key->text().at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            search(key->text());
+            return true;
+        }
+    }
     if (watched == list_->window() && event->type() == QEvent::Hide)
         popupSize_ = list_->window()->size();
     return QComboBox::eventFilter(watched, event);
@@ -143,10 +168,10 @@ bool CompanySelector::eventFilter(QObject* watched, QEvent* event) {
 void CompanySelector::keyPressEvent(QKeyEvent* event) {
     // Typing opens the list and searches it.
     if (!event->text().isEmpty() && event->text().at(0).isPrint() &&
-        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !list_->isVisible()) {
-        showPopup();
-        QKeyEvent forwarded(event->type(), event->key(), event->modifiers(), event->text());
-        QApplication::sendEvent(list_, &forwarded);
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (!list_->isVisible())
+            showPopup();
+        search(event->text());
         event->accept();
         return;
     }

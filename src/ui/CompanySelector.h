@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -43,11 +44,16 @@ protected:
 
 private:
     QString codeAt(int row) const;
+    // Adds typed text to the search and makes the first company whose code, or else whose name, starts with
+    // the whole search the current row of the list.
+    void search(const QString& typed);
 
     QStandardItemModel* companies_;
     QTableView* list_;
     std::optional<QString> shownKey_;
     QSize popupSize_;
+    QString typed_;
+    QElapsedTimer lastTyped_;
 };
 
 } // namespace envio

@@ -51,6 +51,12 @@ DatasetGrid::DatasetGrid(DatasetTableModel& model, const std::vector<int>& colum
         },
         Qt::QueuedConnection);
     connect(&model_, &DatasetTableModel::currentRowChanged, this, &DatasetGrid::followDataset);
+    // A reset forgets the current cell; the column the operator was in is kept for the row shown after it.
+    connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const QModelIndex at = currentIndex();
+        if (at.isValid())
+            keptColumn_ = at.column();
+    });
     connect(&model_, &QAbstractItemModel::modelReset, this, [this] {
         // A reset forgets the widths only when the columns change; the current cell is set again below.
         followDataset(model_.currentRow());
@@ -60,7 +66,10 @@ DatasetGrid::DatasetGrid(DatasetTableModel& model, const std::vector<int>& colum
 void DatasetGrid::followDataset(int row) {
     following_ = true;
     const QModelIndex was = currentIndex();
-    const int column = was.isValid() ? was.column() : horizontalHeader()->logicalIndex(0);
+    const int column = was.isValid() ? was.column()
+                       : keptColumn_ >= 0 && keptColumn_ < model_.columnCount()
+                           ? keptColumn_
+                           : horizontalHeader()->logicalIndex(0);
     if (row < 0)
         selectionModel()->clearCurrentIndex();
     else if (!was.isValid() || was.row() != row)

@@ -33,6 +33,7 @@ private:
     DatasetTableModel& model_;
     bool editable_;
     bool following_ = false;
+    int keptColumn_ = -1; // the current cell's column before the last reset
 };
 
 } // namespace envio

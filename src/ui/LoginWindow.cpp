@@ -172,8 +172,14 @@ void LoginWindow::fillIn(const QString& server, const QString& user, const QStri
 
 void LoginWindow::logIn() {
     const Controls& c = controls_;
-    login_.run(toAnsi(c.serverBox->currentText()), toAnsi(c.userBox->text()), toAnsi(c.passwordBox->text()),
-               loginState_, [this](bool visible) { showStatus(visible); });
+    try {
+        login_.run(toAnsi(c.serverBox->currentText()), toAnsi(c.userBox->text()),
+                   toAnsi(c.passwordBox->text()), loginState_, [this](bool visible) { showStatus(visible); });
+    } catch (...) {
+        // A failed login leaves no "Conectando..." behind its message.
+        showStatus(false);
+        throw;
+    }
     accept();
 }
 

@@ -378,10 +378,10 @@ void MainWindow::setCompanyKey(std::optional<std::string> key) {
     destinationList_.setCompanyKey(std::move(key));
 }
 
-bool MainWindow::idleFor(const char* action) {
+bool MainWindow::idleFor(const char* action, bool pluralObject) {
     if (!session_.sendInProgress())
         return true;
-    dialogs().message(fromAnsi(busyText(ansi(action).c_str())));
+    dialogs().message(fromAnsi(busyText(ansi(action).c_str(), pluralObject)));
     return false;
 }
 
@@ -398,6 +398,11 @@ void MainWindow::connectOrigin() {
 // ---- destination list editor -----------------------------------------------------------------------------
 
 void MainWindow::editDestinations() {
+    // The editor works on the list read by "Conectar"; before that there is nothing to edit.
+    if (!session_.destinationList().isOpen()) {
+        dialogs().message(fromAnsi(notConnectedText("configurar la lista de compañías")));
+        return;
+    }
     controls_.editorPanel->show();
     controls_.editorPanel->raise();
     if (controls_.progressPanel->isVisible())
@@ -417,13 +422,15 @@ void MainWindow::saveDestinations() {
 }
 
 void MainWindow::discardDestinations() {
-    if (!idleFor("descartar los cambios de la lista de compañías"))
+    if (!idleFor("descartar los cambios de la lista de compañías", true))
         return;
     struct Reload {
         DatasetTableModel& rows;
         ~Reload() { rows.reload(); }
     } reload{*destinations_};
-    destinationList_.discard();
+    // The panel always closes: with the list closed there is nothing to discard.
+    if (session_.destinationList().isOpen())
+        destinationList_.discard();
     controls_.editorPanel->hide();
 }
 
@@ -465,7 +472,7 @@ void MainWindow::afterRun() {
 }
 
 void MainWindow::showPendingEvents() {
-    if (!idleFor("abrir los eventos pendientes"))
+    if (!idleFor("abrir los eventos pendientes", true))
         return;
     // A new window for every click, shown modally over this one.
     PendingEventsWindow pending(session_, this);
@@ -473,6 +480,12 @@ void MainWindow::showPendingEvents() {
 }
 
 void MainWindow::quit() {
+    // Rows typed in the editor and not yet saved are not dropped without asking.
+    const StagedDataset& list = session_.destinationList();
+    if (list.isOpen() && (list.changeCount() > 0 || list.state() != DatasetState::Browse) &&
+        !dialogs().ask(QStringLiteral("La lista de compañías tiene cambios sin grabar. ¿Desea salir de todos "
+                                      "modos?")))
+        return;
     close();
 }
 

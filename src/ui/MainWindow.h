@@ -118,7 +118,7 @@ private:
     void wire();
     void fillCompanySelector();
     // True when no send run is in progress; otherwise tells the operator that `action` must wait.
-    bool idleFor(const char* action);
+    bool idleFor(const char* action, bool pluralObject = false);
     void afterRun();
     void scheduleFirstActivation();
 

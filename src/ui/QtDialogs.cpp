@@ -12,7 +12,9 @@ namespace envio {
 namespace {
 
 void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+    // The program's own button text, whatever language the toolkit speaks.
+    box.setDefaultButton(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
     box.exec();
 }
 
@@ -26,15 +28,27 @@ void QtDialogs::error(const QString& text) {
     showBox(QMessageBox::Critical, QStringLiteral("Error"), text);
 }
 
-bool QtDialogs::confirm(const QString& caption, const QString& text) {
+namespace {
+
+bool question(const QString& caption, const QString& text, const QString& yesText) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* yes = box.addButton(yesText, QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+} // namespace
+
+bool QtDialogs::confirm(const QString& caption, const QString& text) {
+    return question(caption, text, QStringLiteral("&Yes"));
+}
+
+bool QtDialogs::ask(const QString& text) {
+    return question(applicationTitle(), text, QStringLiteral("&Sí"));
 }
 
 void QtDialogs::beep() {

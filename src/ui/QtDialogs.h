@@ -11,6 +11,7 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     bool confirm(const QString& caption, const QString& text) override;
+    bool ask(const QString& text) override;
     void beep() override;
     std::optional<SaveChoice> saveFile(const QString& defaultName, const QStringList& filters) override;
     void setClipboard(const std::vector<ClipboardItem>& items) override;

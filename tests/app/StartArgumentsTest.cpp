@@ -25,5 +25,16 @@ TEST(StartArguments, WithoutAFourthArgumentTheStartIsInteractive) {
                      .unattended());
 }
 
+TEST(StartArguments, TheRawCommandLineKeepsArgumentsThatLookLikeToolkitOptions) {
+    char program[] = "envio-precios", server[] = "srv:/vertano", user[] = "SYSDBA", password[] = "-reverse",
+         company[] = "001";
+    char* argv[] = {program, server, user, password, company, nullptr};
+    const StartArguments a = StartArguments::fromCommandLine(StartArguments::decode(5, argv));
+    EXPECT_EQ(a.server, "srv:/vertano");
+    EXPECT_EQ(a.password, "-reverse");
+    EXPECT_EQ(a.company, "001");
+    EXPECT_TRUE(a.unattended());
+}
+
 } // namespace
 } // namespace envio

@@ -123,6 +123,7 @@ TEST_F(LoginWindowTest, AFailedLoginByTheButtonShowsTheTranslationAndKeepsTheWin
     EXPECT_EQ(window->result(), QDialog::Rejected);
     EXPECT_EQ(focused(), window->controls().passwordBox);
     EXPECT_EQ(session.loginState().server, "");
+    EXPECT_FALSE(window->controls().statusPanel->isVisible());
 }
 
 TEST_F(LoginWindowTest, AltELogsInLikeTheButton) {

@@ -274,7 +274,12 @@ TEST_F(MainWindowTest, NothingActsUnderARunningSend) {
     const QStringList refused = desktop.texts(Kind::Message);
     ASSERT_EQ(refused.size(), 4);
     for (const QString& text : refused)
-        EXPECT_TRUE(text.startsWith(QStringLiteral("No se puede "))) << text.toStdString();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("No se puede ")) ||
+                    text.startsWith(QStringLiteral("No se pueden ")))
+            << text.toStdString();
+    // The verb agrees with a plural object.
+    EXPECT_TRUE(refused.contains(QStringLiteral("No se pueden abrir los eventos pendientes mientras se envía "
+                                                "información; espere a que termine el envío.")));
     EXPECT_EQ(site.install.company("001").scalar("SELECT RPPR_NOMBRE FROM REPLICA_PRECIOS"),
               "Sucursal Norte");
     // The window closes once the run is over.
@@ -388,15 +393,77 @@ TEST_F(MainWindowTest, DeleteAsksAndSalirOfTheEditorRestoresTheList) {
     EXPECT_EQ(site.install.company("001").scalar("SELECT COUNT(*) FROM REPLICA_PRECIOS"), "2");
 }
 
-TEST_F(MainWindowTest, GrabarBeforeConectarFailsAndTheEditorStaysOpen) {
+TEST_F(MainWindowTest, ClickingACellOfAnotherRowKeepsTheClickedColumn) {
+    site.install.addDestination("001", 2, "Sucursal Sur", "003");
+    MainWindow window(
+        StartArguments::fromCommandLine(site.arguments(QStringLiteral("001"), QStringLiteral("1"))));
+    start(window);
+    window.editDestinations();
+    for (DatasetGrid* grid : {window.controls().editorGrid, window.controls().destinationsGrid}) {
+        for (const auto& [row, column] : {std::pair{1, 2}, std::pair{0, 1}}) {
+            const QModelIndex target = grid->model()->index(row, column);
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(target).center());
+            QCoreApplication::processEvents();
+            EXPECT_EQ(window.destinationRows().currentRow(), row) << grid->objectName().toStdString();
+            EXPECT_EQ(grid->currentIndex(), target) << grid->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(MainWindowTest, SalirAsksFirstOnlyWhileTheListHasUnsavedChanges) {
+    MainWindow window;
+    connectByHand(window);
+    window.show();
+    window.editDestinations();
+    DatasetTableModel& rows = window.destinationRows();
+    rows.setData(rows.index(0, 1), QStringLiteral("Sin grabar"));
+    desktop.setNextConfirm(false);
+    window.controls().quitButton->click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(
+        desktop.texts(Kind::Confirm),
+        QStringList{QStringLiteral("La lista de compañías tiene cambios sin grabar. ¿Desea salir de todos "
+                                   "modos?")});
+
+    window.controls().saveDestinationsButton->click();
+    window.controls().quitButton->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(desktop.texts(Kind::Confirm).size(), 1);
+}
+
+TEST_F(MainWindowTest, ConfigurarBeforeConectarIsRefusedAndTheEditorAlwaysCloses) {
     MainWindow window;
     window.show();
     window.controls().editDestinationsButton->click();
-    window.controls().saveDestinationsButton->click();
-    EXPECT_TRUE(window.controls().editorPanel->isVisible());
+    EXPECT_FALSE(window.controls().editorPanel->isVisible());
     const QStringList messages = desktop.texts(Kind::Message);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.front().startsWith(QStringLiteral("Se presento el siguiente error: ")));
+    EXPECT_EQ(messages.front(),
+              QStringLiteral("Debe conectarse a la compañía origen (botón \"Conectar\") antes "
+                             "de configurar la lista de compañías."));
+
+    // Shown by program over a closed list, the panel still closes with its "Salir".
+    window.controls().editorPanel->show();
+    window.controls().discardDestinationsButton->click();
+    EXPECT_FALSE(window.controls().editorPanel->isVisible());
+    EXPECT_EQ(desktop.texts(Kind::Message).size(), 1);
+}
+
+TEST_F(MainWindowTest, ASecondConectarShowsTheOtherCompanysDestinations) {
+    site.install.addDestination("002", 5, "Casa matriz", "001");
+    MainWindow window;
+    window.show();
+    connectByHand(window);
+    ASSERT_EQ(window.destinationRows().rowCount(), 1);
+    EXPECT_EQ(window.destinationRows().index(0, 1).data().toString(), QStringLiteral("Sucursal Norte"));
+
+    window.controls().companySelector->setCurrentIndex(1);
+    emit window.controls().companySelector->activated(1);
+    window.controls().connectOriginButton->click();
+    ASSERT_EQ(window.destinationRows().rowCount(), 1);
+    EXPECT_EQ(window.controls().destinationsGrid->model()->index(0, 1).data().toString(),
+              QStringLiteral("Casa matriz"));
+    EXPECT_TRUE(desktop.calls().empty());
 }
 
 TEST_F(MainWindowTest, ARequiredFieldLeftEmptyIsReportedByTheErrorCaptureAndTheRowStays) {

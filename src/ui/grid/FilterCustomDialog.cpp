@@ -231,8 +231,13 @@ QString piece(const CustomFilterCondition& row, FilterValueKind kind) {
     else if (row.op == Op::Contains || row.op == Op::DoesNotContain)
         value = percent + value + percent;
     // Quoted also when the text would not read back as typed: empty text, a leading quote, NULL, or a blank
-    // before a word such as OR that would split it.
-    if (quotingRequired(value, kind) || !readsBackUnquoted(value, false))
+    // before a word such as OR that would split it. Leading blanks count only in a text column: a number
+    // column reads " 5" as 5, so "= 5" stays unquoted.
+    QString probe = value;
+    if (kind != FilterValueKind::Text)
+        while (probe.startsWith(QLatin1Char(' ')))
+            probe.remove(0, 1);
+    if (quotingRequired(value, kind) || !readsBackUnquoted(probe, false))
         value = quoteFilterText(value);
     return lexeme + value;
 }
