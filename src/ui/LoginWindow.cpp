@@ -21,15 +21,9 @@ namespace envio {
 namespace {
 
 QToolButton* flatButton(const QString& text, const char* pictureName, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setText(text);
-    button->setIcon(pictureIcon(pictureName));
-    button->setIconSize(QSize(24, 24));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
+    QToolButton* button = pictureButton(text, pictureName, 110, parent);
     // The buttons never take the focus away from the boxes.
     button->setFocusPolicy(Qt::NoFocus);
-    button->setMinimumWidth(110);
     return button;
 }
 

@@ -49,17 +49,6 @@ QPushButton* commandButton(const QString& text, const char* pictureName, QWidget
     return button;
 }
 
-QToolButton* barButton(const QString& text, const char* pictureName, QWidget* parent) {
-    auto* button = new QToolButton(parent);
-    button->setText(text);
-    button->setIcon(pictureIcon(pictureName));
-    button->setIconSize(QSize(24, 24));
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    button->setMinimumWidth(96);
-    return button;
-}
-
 // Connects a control's signal to an operation of the window; the operation's failure goes to the
 // application-wide handler.
 template <typename Sender, typename Signal>
@@ -153,7 +142,7 @@ void MainWindow::buildWindow() {
                               DatasetNavigator::Button::Next, DatasetNavigator::Button::Last},
                              content);
     c.noRetryBox = new QCheckBox(QStringLiteral("No reintentar errores"), content);
-    c.pendingButton = barButton(QStringLiteral("Pendientes"), "pendientes", content);
+    c.pendingButton = pictureButton(QStringLiteral("Pendientes"), "pendientes", 96, content);
     c.pendingButton->setAutoRaise(false);
     auto* underGrid = new QHBoxLayout;
     underGrid->addWidget(c.destinationsNavigator);
@@ -240,8 +229,8 @@ void MainWindow::buildWindow() {
     auto* bottom = new QFrame(this);
     bottom->setFrameShape(QFrame::StyledPanel);
     bottom->setFixedHeight(42);
-    c.sendButton = barButton(QStringLiteral("Enviar"), "enviar", bottom);
-    c.quitButton = barButton(QStringLiteral("Salir"), "salir", bottom);
+    c.sendButton = pictureButton(QStringLiteral("Enviar"), "enviar", 96, bottom);
+    c.quitButton = pictureButton(QStringLiteral("Salir"), "salir", 96, bottom);
     auto* bottomLayout = new QHBoxLayout(bottom);
     bottomLayout->setContentsMargins(6, 2, 6, 2);
     bottomLayout->addStretch(1);

@@ -8,7 +8,20 @@ static void registerPictures() {
     Q_INIT_RESOURCE(pictures);
 }
 
+#include <QToolButton>
+
 namespace envio {
+
+QToolButton* pictureButton(const QString& text, const char* pictureName, int minimumWidth, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setIcon(pictureIcon(pictureName));
+    button->setIconSize(QSize(24, 24));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setMinimumWidth(minimumWidth);
+    return button;
+}
 
 namespace {
 

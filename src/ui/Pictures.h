@@ -2,6 +2,10 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QString>
+
+class QToolButton;
+class QWidget;
 
 namespace envio {
 
@@ -9,5 +13,8 @@ namespace envio {
 // (for example "entrar", "logo_precios").
 QPixmap picture(const char* name);
 QIcon pictureIcon(const char* name);
+
+// A flat button with its picture beside its text, as the windows' button bars show them.
+QToolButton* pictureButton(const QString& text, const char* pictureName, int minimumWidth, QWidget* parent);
 
 } // namespace envio
