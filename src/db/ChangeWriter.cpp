@@ -64,6 +64,9 @@ int ChangeWriter::write(const std::string& statement, std::vector<Change>& chang
                     continue;
                 const std::int64_t affected = conn.execute(stmt->text, stmt->params);
                 if (affected > 1) {
+                    // The write must not stand; in the caller's transaction that undoes the whole of it.
+                    if (!provider_.transactionStarted())
+                        conn.setRollbackOnly();
                     endTransaction(false);
                     throw Error("Update affected more than 1 record.");
                 }

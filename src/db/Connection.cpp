@@ -199,6 +199,16 @@ void Connection::commit() {
     }
 }
 
+void Connection::commitRetaining() {
+    if (depth_ == 0 || !session_)
+        return;
+    if (rollbackOnly_)
+        session_->explicitTransaction().rollbackRetaining();
+    else
+        session_->explicitTransaction().commitRetaining();
+    rollbackOnly_ = false;
+}
+
 void Connection::rollback() {
     if (depth_ == 0)
         return;
@@ -223,6 +233,12 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     } restore{*this};
     if (depth_ > 0) {
         isc_tr_handle* tr = s.explicitTransaction().handle();
+        if (!params.empty()) {
+            FbStatement& prepared = s.preparedStatement(tr, sql);
+            prepared.bind(tr, params);
+            prepared.execute(tr);
+            return prepared.rowsAffected();
+        }
         FbStatement stmt(s);
         stmt.prepare(tr, sql, false);
         stmt.bind(tr, params);
@@ -231,7 +247,12 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
     }
     FbTransaction tr = s.begin(false);
     std::int64_t affected = 0;
-    {
+    if (!params.empty()) {
+        FbStatement& prepared = s.preparedStatement(tr.handle(), sql);
+        prepared.bind(tr.handle(), params);
+        prepared.execute(tr.handle());
+        affected = prepared.rowsAffected();
+    } else {
         FbStatement stmt(s);
         stmt.prepare(tr.handle(), sql, false);
         stmt.bind(tr.handle(), params);

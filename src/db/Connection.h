@@ -45,10 +45,19 @@ public:
     void startTransaction();
     void commit();
     void rollback();
+    // Commits the work of the explicit transaction (rolls it back when it is marked rollback-only) and keeps
+    // the transaction going: one message to the server instead of a commit and a start.
+    void commitRetaining();
     bool inTransaction() const { return depth_ > 0; }
+    // The explicit transaction in progress will be rolled back by the commit that ends it.
+    void setRollbackOnly() {
+        if (depth_ > 0)
+            rollbackOnly_ = true;
+    }
     int transactionDepth() const { return depth_; }
 
-    // Runs one statement with positional "?" parameters and returns the rows it affected.
+    // Runs one statement with positional "?" parameters and returns the rows it affected. A statement with
+    // parameters is prepared once per attachment.
     std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});
 
     // Sees every statement executed through execute(), with its parameters (tracing, tests).

@@ -87,6 +87,18 @@ void FbTransaction::commit() {
     handle_ = 0;
 }
 
+void FbTransaction::commitRetaining() {
+    ISC_STATUS_ARRAY status{};
+    if (handle_ && isc_commit_retaining(status, &handle_))
+        raiseStatus(*owner_, status);
+}
+
+void FbTransaction::rollbackRetaining() {
+    ISC_STATUS_ARRAY status{};
+    if (handle_ && isc_rollback_retaining(status, &handle_))
+        raiseStatus(*owner_, status);
+}
+
 void FbTransaction::rollback() {
     if (!handle_)
         return;
@@ -139,11 +151,24 @@ FbSession::FbSession(Connection& owner, const std::string& database, const std::
 }
 
 FbSession::~FbSession() {
+    prepared_.clear();
     ISC_STATUS_ARRAY status{};
     if (explicit_.active())
         isc_rollback_transaction(status, explicit_.handle());
     if (db_)
         isc_detach_database(status, &db_);
+}
+
+FbStatement& FbSession::preparedStatement(isc_tr_handle* tr, const std::string& sql, bool withMetadata) {
+    constexpr std::size_t kMostStatements = 64;
+    const std::string key = (withMetadata ? "M" : "-") + sql;
+    if (auto it = prepared_.find(key); it != prepared_.end())
+        return *it->second;
+    if (prepared_.size() >= kMostStatements)
+        prepared_.clear();
+    auto statement = std::make_unique<FbStatement>(*this);
+    statement->prepare(tr, sql, withMetadata);
+    return *prepared_.emplace(key, std::move(statement)).first->second;
 }
 
 const std::map<std::string, FbSession::ColumnMeta>& FbSession::relationMeta(const std::string& relation,

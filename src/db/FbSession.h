@@ -13,6 +13,7 @@
 namespace envio {
 
 class Connection;
+class FbStatement;
 
 // Collects the text of a client-library status vector: one line per message.
 std::vector<std::string> statusLines(const ISC_STATUS* status);
@@ -37,6 +38,9 @@ public:
     bool active() const { return handle_ != 0; }
     void commit();
     void rollback();
+    // End the work done so far and keep the transaction going.
+    void commitRetaining();
+    void rollbackRetaining();
 
 private:
     Connection* owner_ = nullptr;
@@ -69,6 +73,12 @@ public:
     // Declared precision and computed flag of the columns of a table, read once per attachment.
     const std::map<std::string, ColumnMeta>& relationMeta(const std::string& relation, isc_tr_handle* tr);
 
+    // A statement of this attachment prepared once for a text executed again and again (the generated writes
+    // and the selects that take their values as parameters). Prepared statements outlive transactions; the
+    // cache is emptied when it grows past a bound. withMetadata as for FbStatement::prepare (selects read
+    // through queries want it).
+    FbStatement& preparedStatement(isc_tr_handle* tr, const std::string& sql, bool withMetadata = false);
+
 private:
     Connection& owner_;
     isc_db_handle db_ = 0;
@@ -76,6 +86,7 @@ private:
     TransactionOptions options_;
     FbTransaction explicit_;
     std::map<std::string, std::map<std::string, ColumnMeta>> relations_;
+    std::map<std::string, std::unique_ptr<FbStatement>> prepared_;
 };
 
 } // namespace envio

@@ -48,17 +48,25 @@ void Query::fail(const std::string& message) const {
 void Query::clear() {
     close();
     lines_.clear();
+    params_.clear();
 }
 
 void Query::add(const std::string& line) {
     close();
     lines_.push_back(line);
+    params_.clear();
 }
 
 void Query::setText(const std::string& text) {
     close();
     lines_.clear();
     lines_.push_back(text);
+    params_.clear();
+}
+
+void Query::setParameters(std::vector<Value> params) {
+    close();
+    params_ = std::move(params);
 }
 
 std::string Query::text() const {
@@ -103,8 +111,14 @@ void Query::open() {
             transaction_ = std::make_unique<FbTransaction>(session.begin(true));
             tr = transaction_->handle();
         }
-        statement_ = std::make_unique<FbStatement>(session);
-        statement_->prepare(tr, text());
+        if (params_.empty()) {
+            ownStatement_ = std::make_unique<FbStatement>(session);
+            ownStatement_->prepare(tr, text());
+            statement_ = ownStatement_.get();
+        } else {
+            statement_ = &session.preparedStatement(tr, text(), true);
+            statement_->bind(tr, params_);
+        }
         columns_ = statement_->columns();
         statement_->execute(tr);
         buildFields();
@@ -130,7 +144,10 @@ void Query::close() {
     eof_ = true;
     fields_.clear();
     row_.clear();
-    statement_.reset();
+    if (statement_ && statement_ != ownStatement_.get())
+        statement_->closeCursor(); // the prepared statement stays with the attachment
+    statement_ = nullptr;
+    ownStatement_.reset();
     if (transaction_) {
         auto tr = std::move(transaction_);
         tr->commit();

@@ -33,6 +33,9 @@ public:
     void setText(const std::string& text);
     std::string text() const;
     bool hasText() const;
+    // Values of the statement's "?" parameters, in order. A select with parameters is prepared once per
+    // attachment, however often it is opened. Changing the text drops them.
+    void setParameters(std::vector<Value> params);
 
     void open();
     void close();
@@ -65,7 +68,9 @@ private:
     Connection& connection_;
     std::vector<std::string> lines_;
     std::unique_ptr<FbTransaction> transaction_;
-    std::unique_ptr<FbStatement> statement_;
+    std::unique_ptr<FbStatement> ownStatement_;
+    FbStatement* statement_ = nullptr; // the own one, or one the attachment keeps prepared
+    std::vector<Value> params_;
     std::vector<Column> columns_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<Value> row_;

@@ -33,6 +33,7 @@ void StagedDataset::open() {
         if (!provider_.acceptsCommandText())
             throw Error("CommandText changes are not allowed");
         query.setText(commandText_);
+        query.setParameters(commandParameters_);
     }
     for (const LookupDef& l : fields_.lookups())
         if (l.dataset && !l.dataset->isOpen())
@@ -42,6 +43,7 @@ void StagedDataset::open() {
     fields_.build(columns);
     columns_ = std::move(columns);
     openedText_ = query.text();
+    openedParameters_ = commandText_.empty() ? std::vector<Value>() : commandParameters_;
     rows_.load(std::move(rows));
     log_.clear();
     edit_.clear();
@@ -416,8 +418,10 @@ void StagedDataset::refresh() {
     // The rows are read again with the statement they came from, even when the query has executed
     // another statement since.
     Query& query = provider_.query();
-    if (!openedText_.empty())
+    if (!openedText_.empty()) {
         query.setText(openedText_);
+        query.setParameters(openedParameters_);
+    }
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows = query.readAll(columns);
     const bool sameColumns =

@@ -44,7 +44,12 @@ public:
     const std::string& name() const { return name_; }
     Provider& provider() { return provider_; }
 
-    void setCommandText(const std::string& text) { commandText_ = text; }
+    void setCommandText(const std::string& text) {
+        commandText_ = text;
+        commandParameters_.clear();
+    }
+    // Values of the command text's "?" parameters; setCommandText drops them.
+    void setCommandParameters(std::vector<Value> params) { commandParameters_ = std::move(params); }
     const std::string& commandText() const { return commandText_; }
 
     void open();
@@ -127,6 +132,8 @@ private:
     Provider& provider_;
     FieldLayout fields_;
     std::string commandText_;
+    std::vector<Value> commandParameters_;
+    std::vector<Value> openedParameters_;
     std::string openedText_;
     std::vector<Column> columns_; // result columns of the last open or refresh
 

@@ -3,11 +3,13 @@
 #include "db/Query.h"
 #include "db/SqlLiteral.h"
 #include "db/StagedDataset.h"
+#include "db/Value.h"
 #include "replication/EventTypes.h"
 #include "replication/ReplicationEvent.h"
 
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace envio {
 
@@ -92,9 +94,16 @@ void openOrigin(Query& origin, const std::string& select) {
     origin.open();
 }
 
-void openDestination(StagedDataset& dest, const std::string& select) {
+// The destination's select; one that takes its values as parameters is prepared once per destination.
+struct DestinationSelect {
+    std::string text;
+    std::vector<Value> params;
+};
+
+void openDestination(StagedDataset& dest, const DestinationSelect& select) {
     dest.close();
-    dest.setCommandText(select);
+    dest.setCommandText(select.text);
+    dest.setCommandParameters(select.params);
     dest.open();
     if (dest.isEmpty())
         dest.insert();
@@ -118,7 +127,7 @@ void runDelete(StagedDataset& dest, const std::string& statement) {
 // Types 101, 126, 1125 and 1126: the first origin row, copied into the first destination row or a new one.
 
 bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect,
-                  const std::function<std::string()>& destinationSelect,
+                  const std::function<DestinationSelect()>& destinationSelect,
                   const std::function<void()>& copyColumns) {
     openOrigin(t.origin, originSelect);
     if (t.origin.isEmpty()) {
@@ -141,7 +150,7 @@ bool copyEveryRow(const ApplyTarget& t, const std::string& originSelect,
     t.origin.add(originSelect);
     t.origin.open();
     while (!t.origin.eof()) {
-        openDestination(t.destination, destinationSelect);
+        openDestination(t.destination, {destinationSelect, {}});
         copyByPosition(t.origin, t.destination);
         if (postAndApply(t.destination))
             refused = true;
@@ -166,7 +175,10 @@ bool applyEvent(const ApplyTarget& t) {
     case ArticleEvent:
         return copyFirstRow(
             t, "select * from articulo where arti_cod = " + code,
-            [&] { return "SELECT * FROM ARTICULO WHERE ARTI_COD = " + code; },
+            [&] {
+                return DestinationSelect{"SELECT * FROM ARTICULO WHERE ARTI_COD = ?",
+                                         {Value::string(ev.code)}};
+            },
             [&] { copyByName(t.origin, t.destination, kArticleColumns); });
     case ArticlePriceEvent:
         if (action == EventAction::Delete) {
@@ -177,8 +189,8 @@ bool applyEvent(const ApplyTarget& t) {
         return copyFirstRow(
             t, "select * from PRECIOS_ARTICULO where arti_cod = " + code + " and lipr_cod = " + id,
             [&] {
-                return "SELECT * from PRECIOS_ARTICULO where arti_cod = " + code +
-                       " AND LIPR_COD = " + sqlTextLiteral(t.origin.field(0).AsString());
+                return DestinationSelect{"SELECT * from PRECIOS_ARTICULO where arti_cod = ? AND LIPR_COD = ?",
+                                         {Value::string(ev.code), t.origin.field(0).AsVariant()}};
             },
             [&] { copyByName(t.origin, t.destination, kPriceColumns); });
     case FuturePriceListEvent:
@@ -188,7 +200,9 @@ bool applyEvent(const ApplyTarget& t) {
         }
         return copyFirstRow(
             t, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
-            [&] { return "SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id; },
+            [&] {
+                return DestinationSelect{"SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id, {}};
+            },
             [&] { copyByPosition(t.origin, t.destination); });
     case FuturePriceLineEvent:
         if (action == EventAction::Delete) {
@@ -199,8 +213,9 @@ bool applyEvent(const ApplyTarget& t) {
         return copyFirstRow(
             t, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
             [&] {
-                return "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
-                       " AND PRFU_ID = " + id;
+                return DestinationSelect{"SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
+                                             " AND PRFU_ID = " + id,
+                                         {}};
             },
             [&] { copyByPosition(t.origin, t.destination); });
     case DiscountEvent:
