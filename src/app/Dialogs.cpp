@@ -17,6 +17,8 @@ std::atomic<Dialogs*>& installed() {
     return slot;
 }
 
+thread_local Dialogs* threadOwn = nullptr;
+
 void writeLine(const QString& text) {
     QByteArray line = text.toUtf8();
     line.append('\n');
@@ -47,12 +49,22 @@ std::optional<SaveChoice> ConsoleDialogs::saveFile(const QString&, const QString
 void ConsoleDialogs::setClipboard(const std::vector<ClipboardItem>&) {}
 
 Dialogs& dialogs() {
+    if (threadOwn)
+        return *threadOwn;
     Dialogs* current = installed().load();
     return current ? *current : consoleDialogs();
 }
 
 void setDialogs(Dialogs* implementation) {
     installed().store(implementation);
+}
+
+ThreadDialogs::ThreadDialogs(Dialogs& implementation) : previous_(threadOwn) {
+    threadOwn = &implementation;
+}
+
+ThreadDialogs::~ThreadDialogs() {
+    threadOwn = previous_;
 }
 
 } // namespace envio

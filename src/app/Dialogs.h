@@ -60,10 +60,24 @@ public:
     void setClipboard(const std::vector<ClipboardItem>& items) override;
 };
 
-// The implementation in use for the whole process; ConsoleDialogs until another is installed.
+// The implementation in use: the calling thread's own when one is set, otherwise the one of the whole process
+// (ConsoleDialogs until another is installed).
 Dialogs& dialogs();
 
 // Installs an implementation (not owned; it must outlive its use). nullptr goes back to ConsoleDialogs.
 void setDialogs(Dialogs* implementation);
+
+// While alive, the boxes of the thread that made it go to `implementation` (not owned), whatever the process
+// has installed; the thread's previous one comes back after it.
+class ThreadDialogs {
+public:
+    explicit ThreadDialogs(Dialogs& implementation);
+    ~ThreadDialogs();
+    ThreadDialogs(const ThreadDialogs&) = delete;
+    ThreadDialogs& operator=(const ThreadDialogs&) = delete;
+
+private:
+    Dialogs* previous_;
+};
 
 } // namespace envio

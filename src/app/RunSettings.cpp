@@ -6,12 +6,24 @@
 
 namespace envio {
 
-int lockWaitSeconds() {
-    constexpr int kDefault = 60;
+namespace {
+
+// A whole number of the settings file, or `fallback` when it is absent or outside [least, most].
+int wholeSetting(const QString& name, int fallback, int least, int most) {
     const QSettings settings(SettingsFileSource::settingsFilePath(), QSettings::IniFormat);
     bool ok = false;
-    const int seconds = settings.value(QStringLiteral("EsperaBloqueo"), kDefault).toInt(&ok);
-    return ok && seconds >= 1 && seconds <= 3600 ? seconds : kDefault;
+    const int value = settings.value(name, fallback).toInt(&ok);
+    return ok && value >= least && value <= most ? value : fallback;
+}
+
+} // namespace
+
+int lockWaitSeconds() {
+    return wholeSetting(QStringLiteral("EsperaBloqueo"), 60, 1, 3600);
+}
+
+int sendLanes() {
+    return wholeSetting(QStringLiteral("Paralelo"), 4, 1, 32);
 }
 
 } // namespace envio

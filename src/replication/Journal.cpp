@@ -6,9 +6,11 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <initializer_list>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,13 +18,20 @@ namespace envio {
 
 namespace {
 
+// Lines of the threads of one process never run into each other, and a block is written as one.
+std::mutex& journalLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+thread_local JournalBlock* heldBy = nullptr;
+
 // Appends the line whole or not at all. Only a regular file is written: a pipe or a device named like a
 // journal would block the run or swallow its lines, and counts as unwritable. Append mode creates a missing
 // journal and never truncates an existing one. A line that does not fit (a full disk, the file-size limit) is
 // cut back off, since a fragment would run into the next line.
-void appendWhole(const QByteArray& path, const std::string& line) {
-    const int fd =
-        ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+void appendWhole(const char* path, const std::string& line) {
+    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return;
     struct stat st {};
@@ -61,7 +70,13 @@ void appendLine(const QString& literal, std::initializer_list<const std::string*
     }
     line += "\r\n";
 
-    appendWhole(QFile::encodeName(path), line);
+    std::string file = QFile::encodeName(path).toStdString();
+    if (heldBy) {
+        heldBy->hold(std::move(file), std::move(line));
+        return;
+    }
+    const std::lock_guard guard(journalLock());
+    appendWhole(file.c_str(), line);
 }
 
 } // namespace
@@ -72,6 +87,28 @@ void archivo_auditoria(const std::string& first, const std::string& second, cons
 
 void archivo_errores(const std::string& text) {
     appendLine(QStringLiteral("\\errortarnelo.txt"), {&text});
+}
+
+JournalBlock::JournalBlock() : previous_(heldBy) {
+    heldBy = this;
+}
+
+JournalBlock::~JournalBlock() {
+    heldBy = previous_;
+    const std::lock_guard guard(journalLock());
+    // Journal by journal, in the order each was first written to.
+    std::vector<std::string> files;
+    for (const auto& [file, line] : lines_)
+        if (std::find(files.begin(), files.end(), file) == files.end())
+            files.push_back(file);
+    for (const std::string& file : files)
+        for (const auto& [lineFile, line] : lines_)
+            if (lineFile == file)
+                appendWhole(file.c_str(), line);
+}
+
+void JournalBlock::hold(std::string file, std::string line) {
+    lines_.emplace_back(std::move(file), std::move(line));
 }
 
 } // namespace envio

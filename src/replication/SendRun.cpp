@@ -5,15 +5,11 @@
 #include "app/RunSettings.h"
 #include "app/StopRequest.h"
 #include "base/AnsiCodec.h"
-#include "db/SqlLiteral.h"
-#include "replication/Appliers.h"
 #include "replication/EventTypes.h"
-#include "replication/Journal.h"
 #include "replication/OperatorTexts.h"
-#include "replication/ReplicationEvent.h"
+#include "replication/ParallelSend.h"
 #include "replication/ReplicationSession.h"
-
-#include <QDateTime>
+#include "replication/SendLane.h"
 
 namespace envio {
 
@@ -27,25 +23,26 @@ const char* const kPasswordQuery =
     "CONF_CATEGORIA = 'ARTICULOS' and CONF_PROPIEDAD = 'CLAVE DE USUARIO PARA "
     "REPLICACION DE ARTICULOS'";
 
-// Type 101 is read only with the letter "I": article events with another letter stay pending untouched,
-// and they must not fill the reading and starve the destination's later events.
-std::string eventQuery(const std::string& code, bool noRetry) {
-    return "select first 100 * from replica_eventos where rpev_fecrep is null and ((rpev_tipo = 101 and "
-           "rpev_oper "
-           "= 'I') or (rpev_tipo = 126) or (rpev_tipo = 1125) or (rpev_tipo = 1126) or (rpev_tipo = 229) or "
-           "(rpev_tipo = 2291)) and rpev_compania = " +
-           sqlTextLiteral(code) + (noRetry ? " AND RPEV_ERROR IS NULL" : "") +
-           " order by rpev_fecreg, rpev_horareg";
-}
+// The progress of a run that serves one destination after another, shown as it happens.
+class SerialProgress : public LaneProgress {
+public:
+    explicit SerialProgress(SendRunView& view) : view_(view) {}
 
-// The stamp is written in ISO form from one clock reading: the database reads it the same way whatever the
-// regional formats of the user running the program.
-std::string stampStatement(long long eventId) {
-    const QDateTime now = QDateTime::currentDateTime();
-    return "UPDATE REPLICA_EVENTOS SET RPEV_FECREP = '" + now.date().toString(Qt::ISODate).toStdString() +
-           "', RPEV_HORAREP = '" + now.time().toString(QStringLiteral("HH:mm:ss")).toStdString() +
-           "' where RPEV_ID = " + std::to_string(eventId);
-}
+    void destinationStarted(const DestinationSummary& d) override {
+        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(d.name));
+        view_.destinationStarted(d);
+    }
+    void eventsRead(const DestinationSummary& d) override { view_.setProgressRange(d.read); }
+    void eventStarted(const std::string& summary) override {
+        view_.setEventSummary(summary);
+        view_.processMessages();
+        view_.stepProgress();
+    }
+    bool shouldStop() override { return stop::requested(); }
+
+private:
+    SendRunView& view_;
+};
 
 // Marks the session busy for the life of the run, and leaves no event current for the error capture after it.
 class InProgress {
@@ -111,94 +108,46 @@ void SendRun::readCredentials() {
     session_.settingsReader().close();
 }
 
-bool SendRun::sendToDestinations() {
+std::vector<DestinationSummary> SendRun::destinations() {
+    std::vector<DestinationSummary> all;
     StagedDataset& list = session_.destinationList();
-    Connection& destination = session_.destination();
-    StagedDataset& events = session_.events();
     list.first();
     while (!list.eof()) {
-        if (stop::requested())
-            return false;
-        DestinationSummary summary;
-        summary.code = list.fieldByName("RPPR_COD").AsString();
-        summary.name = list.fieldByName("RPPR_NOMBRE").AsString();
-        summary.location = companyLocation(list.fieldByName("RPPR_SERVIDOR").AsString(), summary.code);
-
-        destination.disconnect();
-        destination.setParameter("Database", summary.location);
-        destination.setParameter("User_Name", session_.credentials().user);
-        destination.setParameter("password", session_.credentials().password);
-        destination.setParameter("LockTimeout", std::to_string(lockWaitSeconds()));
-        try {
-            destination.connect();
-        } catch (const Error&) {
-            // A destination that cannot be reached is journaled below and skipped; its events stay pending.
-        }
-        summary.connected = destination.isOpen();
-
-        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") +
-                                 fromAnsi(summary.name));
-
-        events.close();
-        events.setCommandText(eventQuery(summary.code, view_.noRetryErrors()));
-        events.open();
-        summary.read = events.recordCount();
-        archivo_auditoria("Inicio", summary.code, std::to_string(summary.read));
-
-        if (destination.isOpen()) {
-            const bool completed = sendEvents(summary);
-            events.close();
-            if (!completed) {
-                view_.destinationDone(summary);
-                return false;
-            }
-        } else {
-            archivo_errores(ansi("No se pudo entablar conexión con la BD ") + summary.location);
-        }
-        view_.destinationDone(summary);
+        DestinationSummary d;
+        d.code = list.fieldByName("RPPR_COD").AsString();
+        d.name = list.fieldByName("RPPR_NOMBRE").AsString();
+        d.location = companyLocation(list.fieldByName("RPPR_SERVIDOR").AsString(), d.code);
+        d.position = static_cast<int>(all.size());
+        all.push_back(std::move(d));
         list.next();
     }
-    return true;
+    return all;
 }
 
-bool SendRun::sendEvents(DestinationSummary& summary) {
-    StagedDataset& events = session_.events();
-    ErrorCapture& capture = session_.errorCapture();
-    view_.setProgressRange(summary.read);
-    events.first();
-    while (!events.eof()) {
+bool SendRun::sendToDestinations() {
+    std::vector<DestinationSummary> all = destinations();
+    SendSettings settings;
+    settings.user = session_.credentials().user;
+    settings.password = session_.credentials().password;
+    settings.lockWaitSeconds = lockWaitSeconds();
+    settings.noRetry = view_.noRetryErrors();
+    const int lanes = lanes_ > 0 ? lanes_ : sendLanes();
+    if (lanes > 1 && all.size() > 1)
+        return ParallelSend(session_.origin().parameters(), session_.destination().parameters(), view_, lanes)
+            .run(all, settings);
+
+    // One destination after another over the session's own attachments, in the order of the list.
+    SendLane lane(session_.origin(), session_.destination());
+    SerialProgress progress(view_);
+    for (DestinationSummary& d : all) {
         if (stop::requested())
             return false;
-        // A stop asked for from here on waits until the event is applied, stamped and journaled.
-        const stop::EventInProgress inProgress;
-        const ReplicationEvent event = ReplicationEvent::fromCurrentRow(events);
-        view_.setEventSummary(event.summary());
-        view_.processMessages();
-        archivo_auditoria(event.idText, event.typeText, event.code);
-        view_.stepProgress();
-        capture.setCurrentEvent(event.id);
-        const bool failed =
-            applyEvent(ApplyTarget{session_.originReader(), session_.destinationRows(), event});
-        if (failed) {
-            ++summary.failed;
-        } else if (event.type == ArticleEvent && event.letter != "I") {
-            ++summary.passedOver;
-        } else {
-            stamp(event);
-            ++summary.applied;
-        }
-        capture.setCurrentEvent(std::nullopt);
-        events.next();
+        const bool completed = lane.send(d, settings, progress);
+        view_.destinationDone(d);
+        if (!completed)
+            return false;
     }
     return true;
-}
-
-void SendRun::stamp(const ReplicationEvent& event) {
-    Query& stamp = session_.originReader();
-    stamp.close();
-    stamp.clear();
-    stamp.add(stampStatement(event.id));
-    stamp.execSQL();
 }
 
 } // namespace envio

@@ -524,6 +524,10 @@ void MainWindow::stepProgress() {
         std::min(controls_.progressBar->value() + 1, controls_.progressBar->maximum()));
 }
 
+void MainWindow::setProgressPosition(int position) {
+    controls_.progressBar->setValue(std::min(position, controls_.progressBar->maximum()));
+}
+
 void MainWindow::setEventSummary(const std::string& summary) {
     controls_.eventSummary->setText(fromAnsi(summary));
 }

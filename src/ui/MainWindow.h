@@ -104,6 +104,7 @@ public:
     void setProgressCaption(const QString& caption) override;
     void setProgressRange(int maximum) override;
     void stepProgress() override;
+    void setProgressPosition(int position) override;
     void setEventSummary(const std::string& summary) override;
     void processMessages() override;
     void setTimerEnabled(bool enabled) override;

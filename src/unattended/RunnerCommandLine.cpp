@@ -1,5 +1,6 @@
 #include "unattended/RunnerCommandLine.h"
 
+#include <charconv>
 #include <string_view>
 
 namespace envio {
@@ -23,6 +24,17 @@ RunnerCommandLine RunnerCommandLine::parse(int argc, char** argv) {
                 return line;
             }
             (a == "--password-file" ? line.passwordFile : line.summaryJson) = argv[++i];
+        } else if (a == "--parallel") {
+            const std::string_view n = i + 1 < argc ? std::string_view(argv[i + 1]) : std::string_view();
+            int lanes = 0;
+            const auto [end, failure] = std::from_chars(n.data(), n.data() + n.size(), lanes);
+            if (n.empty() || failure != std::errc() || end != n.data() + n.size() || lanes < 1 ||
+                lanes > 32) {
+                line.error = "--parallel necesita un número de 1 a 32";
+                return line;
+            }
+            line.lanes = lanes;
+            ++i;
         } else {
             line.positional.emplace_back(a);
         }
@@ -40,6 +52,8 @@ std::string runnerUsage() {
            "  --password-file ARCHIVO  archivo con la clave (primera línea; sin permisos para otros "
            "usuarios)\n"
            "  --summary-json ARCHIVO   resumen del envío para programas de supervisión\n"
+           "  --parallel N             compañías destino servidas a la vez (1 a 32; por omisión \"Paralelo\" "
+           "del archivo de configuración, o 4)\n"
            "  --help                   esta ayuda\n"
            "  --version                la versión\n"
            "códigos de salida:\n"

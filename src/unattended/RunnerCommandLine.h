@@ -14,6 +14,7 @@ struct RunnerCommandLine {
     bool version = false;
     std::optional<std::string> passwordFile; // --password-file FILE
     std::optional<std::string> summaryJson;  // --summary-json FILE
+    int lanes = 0;                           // --parallel N; 0 when not given
     std::vector<std::string> positional;
     std::string error; // a usage error, empty when the line was understood
 

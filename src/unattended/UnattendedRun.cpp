@@ -3,6 +3,7 @@
 #include "access/Login.h"
 #include "app/Dialogs.h"
 #include "app/FailureTranslation.h"
+#include "app/LastFailureDialogs.h"
 #include "app/PasswordFile.h"
 #include "app/RunLock.h"
 #include "app/StopRequest.h"
@@ -16,6 +17,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <algorithm>
 #include <iostream>
 
 namespace envio {
@@ -34,14 +36,17 @@ public:
 
     bool noRetry = false;
     std::vector<RunSummary::Destination> done;
-    std::string lastError; // the last failure shown while the current destination is sent
+    std::string lastError; // the last failure shown during the run
 
     QString originCompanyText() const override {
         return fromAnsi(companies_.nameOf(destinations_.companyKey()));
     }
     bool noRetryErrors() const override { return noRetry; }
     void setProgressVisible(bool) override {}
-    void setProgressCaption(const QString& caption) override { out_ << utf8(caption) << std::endl; }
+    void setProgressCaption(const QString&) override {}
+    void destinationStarted(const DestinationSummary& s) override {
+        out_ << utf8(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(s.name)) << std::endl;
+    }
     void setProgressRange(int) override {}
     void stepProgress() override {}
     void setEventSummary(const std::string&) override {}
@@ -50,11 +55,12 @@ public:
     void destinationDone(const DestinationSummary& s) override {
         RunSummary::Destination d;
         d.sent = s;
-        d.lastError = lastError;
-        if (!s.connected && d.lastError.empty())
-            d.lastError = ansi("No se pudo entablar conexión con la BD ") + s.location;
-        done.push_back(std::move(d));
-        lastError.clear();
+        d.lastError = s.lastError;
+        // In the order of the destination list, whatever order they ended in.
+        const auto at =
+            std::upper_bound(done.begin(), done.end(), s.position,
+                             [](int p, const RunSummary::Destination& e) { return p < e.sent.position; });
+        done.insert(at, std::move(d));
         out_ << "  " << utf8(fromAnsi(s.code)) << ": ";
         if (!s.connected)
             out_ << "sin conexi\u00f3n con " << utf8(fromAnsi(s.location)) << "; ";
@@ -69,33 +75,17 @@ private:
 };
 
 // Passes every box on to the desktop in use and keeps the text of the last failure for the summary.
-class FailureRecorder : public Dialogs {
+class FailureRecorder : public LastFailureDialogs {
 public:
-    FailureRecorder(Dialogs& next, std::string& last) : next_(next), last_(last) { setDialogs(this); }
+    FailureRecorder(Dialogs& next, std::string& last) : LastFailureDialogs(next, last), next_(next) {
+        setDialogs(this);
+    }
     ~FailureRecorder() override { setDialogs(&next_); }
     FailureRecorder(const FailureRecorder&) = delete;
     FailureRecorder& operator=(const FailureRecorder&) = delete;
 
-    void message(const QString& text) override {
-        last_ = toAnsi(text);
-        next_.message(text);
-    }
-    void error(const QString& text) override {
-        last_ = toAnsi(text);
-        next_.error(text);
-    }
-    bool confirm(const QString& caption, const QString& text) override {
-        return next_.confirm(caption, text);
-    }
-    void beep() override { next_.beep(); }
-    std::optional<SaveChoice> saveFile(const QString& defaultName, const QStringList& filters) override {
-        return next_.saveFile(defaultName, filters);
-    }
-    void setClipboard(const std::vector<ClipboardItem>& items) override { next_.setClipboard(items); }
-
 private:
     Dialogs& next_;
-    std::string& last_;
 };
 
 // The unattended steps without a display.
@@ -112,7 +102,13 @@ public:
     void chooseCompany(const std::string& code) override { destinations_.setCompanyKey(code); }
     void tickNoRetry() override { view_.noRetry = true; }
     void connectOrigin() override { destinations_.connectOrigin(); }
-    RunOutcome send() override { return SendRun(session_, view_).run(); }
+    RunOutcome send() override {
+        SendRun run(session_, view_);
+        run.setLanes(lanes);
+        return run.run();
+    }
+
+    int lanes = 0; // destinations served at once; 0 takes the settings file's
 
     ReplicationSession& session() { return session_; }
     ConsoleRunView& view() { return view_; }
@@ -157,6 +153,7 @@ int runUnattended(const std::vector<std::string>& args, std::ostream& out, const
     };
     try {
         HeadlessSteps steps(out);
+        steps.lanes = options.lanes;
         RunOutcome outcome;
         {
             FailureRecorder recorder(dialogs(), steps.view().lastError);

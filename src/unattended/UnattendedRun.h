@@ -23,6 +23,7 @@ enum RunExit : int {
 struct RunOptions {
     std::optional<std::string> passwordFile; // where a password argument "-" is read from
     std::optional<std::string> summaryJson;  // where the machine-readable summary goes
+    int lanes = 0;                           // destinations served at once; 0 takes the settings file's
 };
 int runUnattended(const std::vector<std::string>& args, std::ostream& out, const RunOptions& options = {});
 

@@ -111,6 +111,7 @@ public:
     QStringList captions;
     std::vector<int> ranges;
     int steps = 0;
+    std::vector<int> positions;
     std::vector<std::string> summaries;
     int pumps = 0;
     std::vector<DestinationSummary> done;
@@ -121,6 +122,7 @@ public:
     void setProgressCaption(const QString& caption) override { captions.append(caption); }
     void setProgressRange(int maximum) override { ranges.push_back(maximum); }
     void stepProgress() override { ++steps; }
+    void setProgressPosition(int position) override { positions.push_back(position); }
     void setEventSummary(const std::string& summary) override { summaries.push_back(summary); }
     void processMessages() override {
         ++pumps;
@@ -281,7 +283,12 @@ protected:
         destinationList_.connectOrigin();
     }
 
-    RunOutcome run() { return SendRun(session_, view_).run(); }
+    // One destination after another unless told otherwise, so that what the view sees comes in one order.
+    RunOutcome run(int lanes = 1) {
+        SendRun send(session_, view_);
+        send.setLanes(lanes);
+        return send.run();
+    }
 
     QStringList boxes() const { return dialogs_.texts(ScriptedDialogs::Kind::Error); }
     QStringList messages() const { return dialogs_.texts(ScriptedDialogs::Kind::Message); }

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Envio precios"));
     envio::RunOptions options;
     options.passwordFile = line.passwordFile;
+    options.lanes = line.lanes;
     options.summaryJson = line.summaryJson;
     return envio::runUnattended(line.positional, std::cout, options);
 }
