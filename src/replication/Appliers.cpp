@@ -8,6 +8,7 @@
 #include "replication/ReplicationEvent.h"
 
 #include <array>
+#include <charconv>
 #include <functional>
 #include <vector>
 
@@ -100,6 +101,14 @@ struct DestinationSelect {
     std::vector<Value> params;
 };
 
+// The event's document number as a parameter. The origin's select reads it as a number literal first and
+// fails on anything else, so only a whole number reaches a destination; NULL stands for the rest.
+Value idValue(const std::string& id) {
+    long long number = 0;
+    const auto [end, failure] = std::from_chars(id.data(), id.data() + id.size(), number);
+    return failure == std::errc() && end == id.data() + id.size() ? Value::integer(number) : Value::null();
+}
+
 void openDestination(StagedDataset& dest, const DestinationSelect& select) {
     dest.close();
     dest.setCommandText(select.text);
@@ -144,13 +153,13 @@ bool copyFirstRow(const ApplyTarget& t, const std::string& originSelect,
 
 // Types 229 and 2291: every origin row, each into the first destination row of the event's key.
 bool copyEveryRow(const ApplyTarget& t, const std::string& originSelect,
-                  const std::string& destinationSelect) {
+                  const DestinationSelect& destinationSelect) {
     bool refused = false;
     t.origin.clear();
     t.origin.add(originSelect);
     t.origin.open();
     while (!t.origin.eof()) {
-        openDestination(t.destination, {destinationSelect, {}});
+        openDestination(t.destination, destinationSelect);
         copyByPosition(t.origin, t.destination);
         if (postAndApply(t.destination))
             refused = true;
@@ -201,7 +210,7 @@ bool applyEvent(const ApplyTarget& t) {
         return copyFirstRow(
             t, "select * from PRECIOS_FUTUROS where PRFU_ID = " + id,
             [&] {
-                return DestinationSelect{"SELECT * from PRECIOS_FUTUROS where PRFU_ID = " + id, {}};
+                return DestinationSelect{"SELECT * from PRECIOS_FUTUROS where PRFU_ID = ?", {idValue(id)}};
             },
             [&] { copyByPosition(t.origin, t.destination); });
     case FuturePriceLineEvent:
@@ -213,9 +222,9 @@ bool applyEvent(const ApplyTarget& t) {
         return copyFirstRow(
             t, "select * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code + " and prfu_id = " + id,
             [&] {
-                return DestinationSelect{"SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = " + code +
-                                             " AND PRFU_ID = " + id,
-                                         {}};
+                return DestinationSelect{
+                    "SELECT * from PRECIOS_FUTUROS_ARTICULOS where arti_cod = ? AND PRFU_ID = ?",
+                    {Value::string(ev.code), idValue(id)}};
             },
             [&] { copyByPosition(t.origin, t.destination); });
     case DiscountEvent:
@@ -224,7 +233,7 @@ bool applyEvent(const ApplyTarget& t) {
             return false;
         }
         return copyEveryRow(t, "select * from DESCUENTOS_PRECIOS where DCTP_ID = " + id,
-                            "SELECT * from DESCUENTOS_PRECIOS where DCTP_ID = " + id);
+                            {"SELECT * from DESCUENTOS_PRECIOS where DCTP_ID = ?", {idValue(id)}});
     case DiscountLineEvent:
         if (action == EventAction::Delete) {
             runDelete(t.destination,
@@ -233,7 +242,8 @@ bool applyEvent(const ApplyTarget& t) {
         }
         return copyEveryRow(
             t, "select * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code,
-            "SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = " + id + " AND ARTI_COD = " + code);
+            {"SELECT * from DESCUENTOS_PRECIOS_DET where DCTP_ID = ? AND ARTI_COD = ?",
+             {idValue(id), Value::string(ev.code)}});
     default:
         return false;
     }

@@ -1,6 +1,7 @@
 #include "ui/EventGrid.h"
 
 #include "ui/Application.h"
+#include "ui/CompactCellStyle.h"
 #include "ui/CustomFilterDialog.h"
 #include "ui/grid/ExportClipboard.h"
 #include "ui/grid/ExportSave.h"
@@ -161,6 +162,7 @@ EventGrid::EventGrid(StagedDataset& dataset, std::vector<EventGridColumn> column
     setHorizontalHeader(header_);
     setModel(model_);
     setItemDelegate(new EventGridDelegate(*this));
+    useCompactCells(*this);
     // Single cells without a visible Qt selection: the grid draws its own (all or nothing).
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -108,7 +108,7 @@ void EventGridHeader::paintSection(QPainter* painter, const QRect& rect, int log
     int reserved = marker == SortMarker::None ? 0 : markerWidth;
     if (position > 0)
         reserved += fontMetrics().horizontalAdvance(QString::number(position)) + 2;
-    label.rect = title.adjusted(3, 0, -(reserved + 2), 0);
+    label.rect = title.adjusted(2, 0, -(reserved + 1), 0);
     style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
     painter->restore();
 
