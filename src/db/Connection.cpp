@@ -218,6 +218,18 @@ void Connection::rollback() {
         rollbackOnly_ = true;
 }
 
+void Connection::preloadColumnDescriptions(const std::vector<std::string>& tables) {
+    ensureOpen();
+    FbSession& s = *session_;
+    if (depth_ > 0) {
+        s.loadRelationMeta(tables, s.explicitTransaction().handle());
+        return;
+    }
+    FbTransaction tr = s.begin(true);
+    s.loadRelationMeta(tables, tr.handle());
+    tr.commit();
+}
+
 std::int64_t Connection::execute(const std::string& sql, const std::vector<Value>& params) {
     ensureOpen();
     if (observer_)

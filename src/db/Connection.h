@@ -56,6 +56,10 @@ public:
     }
     int transactionDepth() const { return depth_; }
 
+    // Reads the column descriptions of these tables in one go, so that statements on them later find them
+    // read; tables read before are left out.
+    void preloadColumnDescriptions(const std::vector<std::string>& tables);
+
     // Runs one statement with positional "?" parameters and returns the rows it affected. A statement with
     // parameters is prepared once per attachment.
     std::int64_t execute(const std::string& sql, const std::vector<Value>& params = {});

@@ -176,27 +176,49 @@ const std::map<std::string, FbSession::ColumnMeta>& FbSession::relationMeta(cons
     auto it = relations_.find(relation);
     if (it != relations_.end())
         return it->second;
-    std::map<std::string, ColumnMeta> meta;
+    loadRelationMeta({relation}, tr);
+    return relations_[relation];
+}
+
+void FbSession::loadRelationMeta(const std::vector<std::string>& relations, isc_tr_handle* tr) {
+    std::vector<Value> missing;
+    std::string marks;
+    for (const std::string& relation : relations) {
+        if (relations_.count(relation))
+            continue;
+        missing.push_back(Value::string(relation));
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    if (missing.empty())
+        return;
+    auto trimmed = [](const Value& v) {
+        std::string name = v.isNull() ? std::string() : v.asString();
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        return name;
+    };
+    std::map<std::string, std::map<std::string, ColumnMeta>> read;
+    for (const Value& relation : missing)
+        read[relation.asString()];
     FbStatement stmt(*this);
     stmt.prepare(tr,
-                 "select rf.rdb$field_name, f.rdb$field_precision, "
+                 "select rf.rdb$relation_name, rf.rdb$field_name, f.rdb$field_precision, "
                  "case when f.rdb$computed_blr is null then 0 else 1 end "
                  "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
-                 "where rf.rdb$relation_name = ?",
+                 "where rf.rdb$relation_name in (" +
+                     marks + ")",
                  false);
-    stmt.bind(tr, {Value::string(relation)});
+    stmt.bind(tr, missing);
     stmt.execute(tr);
     std::vector<Value> row;
     while (stmt.fetch(tr, row)) {
-        std::string name = row[0].isNull() ? std::string() : row[0].asString();
-        while (!name.empty() && name.back() == ' ')
-            name.pop_back();
         ColumnMeta m;
-        m.precision = row[1].isNull() ? 0 : static_cast<int>(row[1].asInteger());
-        m.computed = !row[2].isNull() && row[2].asInteger() != 0;
-        meta.emplace(std::move(name), m);
+        m.precision = row[2].isNull() ? 0 : static_cast<int>(row[2].asInteger());
+        m.computed = !row[3].isNull() && row[3].asInteger() != 0;
+        read[trimmed(row[0])].emplace(trimmed(row[1]), m);
     }
-    return relations_.emplace(relation, std::move(meta)).first->second;
+    for (auto& [relation, meta] : read)
+        relations_.emplace(relation, std::move(meta));
 }
 
 } // namespace envio

@@ -72,6 +72,8 @@ public:
     };
     // Declared precision and computed flag of the columns of a table, read once per attachment.
     const std::map<std::string, ColumnMeta>& relationMeta(const std::string& relation, isc_tr_handle* tr);
+    // Reads those of several tables at once, for the ones not read yet.
+    void loadRelationMeta(const std::vector<std::string>& relations, isc_tr_handle* tr);
 
     // A statement of this attachment prepared once for a text executed again and again (the generated writes
     // and the selects that take their values as parameters). Prepared statements outlive transactions; the

@@ -249,4 +249,11 @@ bool applyEvent(const ApplyTarget& t) {
     }
 }
 
+const std::vector<std::string>& appliedTables() {
+    static const std::vector<std::string> tables{"ARTICULO",           "PRECIOS_ARTICULO",
+                                                 "PRECIOS_FUTUROS",    "PRECIOS_FUTUROS_ARTICULOS",
+                                                 "DESCUENTOS_PRECIOS", "DESCUENTOS_PRECIOS_DET"};
+    return tables;
+}
+
 } // namespace envio

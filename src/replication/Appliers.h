@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace envio {
 
 class Query;
@@ -17,5 +20,8 @@ struct ApplyTarget {
 // Carries the event's change from the origin into the destination. Returns true when the destination refused
 // rows (the event must stay pending). On return the origin query and the destination dataset are closed.
 bool applyEvent(const ApplyTarget& target);
+
+// The destination tables the appliers write.
+const std::vector<std::string>& appliedTables();
 
 } // namespace envio

@@ -117,6 +117,11 @@ bool SendLane::send(DestinationSummary& summary, const SendSettings& settings, L
 }
 
 bool SendLane::sendEvents(DestinationSummary& summary, LaneProgress& progress) {
+    if (summary.read > 0) {
+        // In the transaction the first event goes on with: the tables' columns are read in one go.
+        destination_.startTransaction();
+        destination_.preloadColumnDescriptions(appliedTables());
+    }
     events_.first();
     while (!events_.eof()) {
         if (progress.shouldStop())
