@@ -125,9 +125,18 @@ TEST_F(UnattendedTrustTest, AClosedOutputPipeStopsNoDestinationAndTheSummaryTell
     addEvent(EventSpec(1125, 1).to("009"));
     const QString summaryPath = root_.filePath(QStringLiteral("resumen.json"));
 
+    QProcess outOfRange;
+    outOfRange.start(QStringLiteral(ENVIO_RUN_BINARY),
+                     QStringList{QStringLiteral("--parallel"), QStringLiteral("0")} +
+                         arguments(server(), "001"));
+    EXPECT_EQ(finished(outOfRange).code, 64);
+
+    // Two lanes: the two entries of company 002 share one of them, one after the other.
     QProcess run;
     run.start(QStringLiteral(ENVIO_RUN_BINARY),
-              QStringList{QStringLiteral("--summary-json"), summaryPath} + arguments(server(), "001"));
+              QStringList{QStringLiteral("--summary-json"), summaryPath, QStringLiteral("--parallel"),
+                          QStringLiteral("2")} +
+                  arguments(server(), "001"));
     ASSERT_TRUE(run.waitForStarted());
     run.closeReadChannel(QProcess::StandardOutput);
     const Outcome o = finished(run);
