@@ -41,8 +41,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     auto* toolkitTexts = new QTranslator(this);
     if (toolkitTexts->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(toolkitTexts);
-    // The windows' font: an 8-point sans with narrow digits, in which the grids' values fit their columns.
-    QFont font(QStringLiteral("Liberation Sans"), 8);
+    // The windows' font: a sans as wide as the design's 8-point one (ten pixels at 96 dpi), in which the
+    // grids' values fit their designed columns ("PREC.FUT.A" in 65 pixels).
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(7.5);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
 }
