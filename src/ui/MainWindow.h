@@ -6,6 +6,7 @@
 #include "replication/ReplicationSession.h"
 #include "replication/SendRun.h"
 #include "replication/SendRunView.h"
+#include "ui/CloseRequestWatch.h"
 
 #include <QWidget>
 #include <memory>
@@ -133,6 +134,11 @@ private:
     bool firstActivation_ = true;
     bool firstActivationScheduled_ = false;
     bool closePending_ = false;
+    // A close asked for while a box of the run blocks the window still closes it when the run is over.
+    CloseRequestWatch closeWatch_{*this, [this] {
+                                      if (session_.sendInProgress())
+                                          closePending_ = true;
+                                  }};
 };
 
 } // namespace envio
