@@ -3,6 +3,8 @@
 
 #include "ReplicationFixture.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
 #include <map>
 
 using namespace envio;
@@ -33,7 +35,25 @@ TEST_F(ParallelSendTest, FiveDestinationsOneRefusingOneUnreachable) {
             destinationOf[addEvent(EventSpec(1125, list).to(code))] = code;
     connect();
 
+    // While the refusal's box is up, the other destinations are served to the end and Sucursal Sur waits.
+    std::vector<int> othersPendingDuringBox;
+    std::string surNextDuringBox;
+    dialogs_.whileErrorShown = [&] {
+        const QDeadlineTimer deadline(20000);
+        auto othersPending = [&] {
+            return std::stoi(
+                origin().scalar("select count(*) from replica_eventos where rpev_fecrep is null and "
+                                "rpev_compania in ('002', '005', '006')"));
+        };
+        while (othersPending() > 0 && !deadline.hasExpired())
+            QThread::msleep(20);
+        othersPendingDuringBox.push_back(othersPending());
+        surNextDuringBox = state(refused + 2);
+    };
+
     ASSERT_EQ(run(4), RunOutcome::Completed);
+    EXPECT_EQ(othersPendingDuringBox, std::vector<int>{0});
+    EXPECT_EQ(surNextDuringBox, "pending");
 
     for (const auto& [id, code] : destinationOf) {
         if (id == refused) {

@@ -8,6 +8,8 @@ void ScriptedDialogs::message(const QString& text) {
 
 void ScriptedDialogs::error(const QString& text) {
     calls_.push_back({Kind::Error, QStringLiteral("Error"), text});
+    if (whileErrorShown)
+        whileErrorShown();
 }
 
 bool ScriptedDialogs::confirm(const QString& caption, const QString& text) {

@@ -41,6 +41,9 @@ public:
     const std::vector<ClipboardItem>& clipboard() const { return clipboard_; }
     void clearCalls() { calls_.clear(); }
 
+    // Runs while an error box is "up", before it is answered.
+    std::function<void()> whileErrorShown;
+
 private:
     struct SaveReply {
         bool chosen;
