@@ -86,36 +86,36 @@ public:
         : shared_(shared), panel_(panel), view_(view) {}
 
     void destinationStarted(const DestinationSummary& d) override {
-        shared_.mailbox.post([this, d] {
-            panel_.inFlight.push_back(d.name);
-            view_.setProgressCaption(caption(panel_));
-            view_.destinationStarted(d);
+        shared_.mailbox.post([&panel = panel_, &view = view_, d] {
+            panel.inFlight.push_back(d.name);
+            view.setProgressCaption(caption(panel));
+            view.destinationStarted(d);
         });
     }
     void eventsRead(const DestinationSummary& d) override {
-        shared_.mailbox.post([this, read = d.read] {
-            panel_.read += read;
-            view_.setProgressRange(panel_.read);
-            view_.setProgressPosition(panel_.started);
+        shared_.mailbox.post([&panel = panel_, &view = view_, read = d.read] {
+            panel.read += read;
+            view.setProgressRange(panel.read);
+            view.setProgressPosition(panel.started);
         });
     }
     void eventStarted(const std::string& summary) override {
-        shared_.mailbox.post([this, summary] {
-            ++panel_.started;
-            view_.setEventSummary(summary);
-            view_.setProgressPosition(panel_.started);
+        shared_.mailbox.post([&panel = panel_, &view = view_, summary] {
+            ++panel.started;
+            view.setEventSummary(summary);
+            view.setProgressPosition(panel.started);
         });
     }
     bool shouldStop() override { return stop::requested() || shared_.abandoned.load(); }
 
     void destinationDone(const DestinationSummary& d) {
-        shared_.mailbox.post([this, d] {
-            const auto at = std::find(panel_.inFlight.begin(), panel_.inFlight.end(), d.name);
-            if (at != panel_.inFlight.end())
-                panel_.inFlight.erase(at);
-            if (!panel_.inFlight.empty())
-                view_.setProgressCaption(caption(panel_));
-            view_.destinationDone(d);
+        shared_.mailbox.post([&panel = panel_, &view = view_, d] {
+            const auto at = std::find(panel.inFlight.begin(), panel.inFlight.end(), d.name);
+            if (at != panel.inFlight.end())
+                panel.inFlight.erase(at);
+            if (!panel.inFlight.empty())
+                view.setProgressCaption(caption(panel));
+            view.destinationDone(d);
         });
     }
 
