@@ -63,9 +63,8 @@ private:
 } // namespace
 
 SendLane::SendLane(Connection& origin, Connection& destination)
-    : origin_(origin), destination_(destination), originReader_("Qcopiades", origin),
-      errorNote_("QNotaError", origin), eventsQuery_("QEventos", origin),
-      eventsProvider_("PEventos", eventsQuery_, true),
+    : destination_(destination), originReader_("Qcopiades", origin), errorNote_("QNotaError", origin),
+      eventsQuery_("QEventos", origin), eventsProvider_("PEventos", eventsQuery_, true),
       events_("CEventos", eventsProvider_, eventListFields()), destinationQuery_("QDestino", destination),
       destinationProvider_("PDestino", destinationQuery_, true),
       destinationRows_("CDestino", destinationProvider_), capture_(errorNote_) {

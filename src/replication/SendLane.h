@@ -54,7 +54,6 @@ private:
     bool apply(const ReplicationEvent& event);
     void stamp(const ReplicationEvent& event);
 
-    Connection& origin_;
     Connection& destination_;
     Query originReader_;
     Query errorNote_;
