@@ -243,34 +243,25 @@ std::int64_t Connection::execute(const std::string& sql, const std::vector<Value
                 c.state_ = State::Open;
         }
     } restore{*this};
-    if (depth_ > 0) {
-        isc_tr_handle* tr = s.explicitTransaction().handle();
-        if (!params.empty()) {
-            FbStatement& prepared = s.preparedStatement(tr, sql);
-            prepared.bind(tr, params);
-            prepared.execute(tr);
-            return prepared.rowsAffected();
+    // A statement with parameters is kept prepared; one without is prepared, run and freed.
+    auto run = [&](isc_tr_handle* tr) {
+        std::unique_ptr<FbStatement> once;
+        FbStatement* statement = nullptr;
+        if (params.empty()) {
+            once = std::make_unique<FbStatement>(s);
+            once->prepare(tr, sql, false);
+            statement = once.get();
+        } else {
+            statement = &s.preparedStatement(tr, sql);
         }
-        FbStatement stmt(s);
-        stmt.prepare(tr, sql, false);
-        stmt.bind(tr, params);
-        stmt.execute(tr);
-        return stmt.rowsAffected();
-    }
+        statement->bind(tr, params);
+        statement->execute(tr);
+        return statement->rowsAffected();
+    };
+    if (depth_ > 0)
+        return run(s.explicitTransaction().handle());
     FbTransaction tr = s.begin(false);
-    std::int64_t affected = 0;
-    if (!params.empty()) {
-        FbStatement& prepared = s.preparedStatement(tr.handle(), sql);
-        prepared.bind(tr.handle(), params);
-        prepared.execute(tr.handle());
-        affected = prepared.rowsAffected();
-    } else {
-        FbStatement stmt(s);
-        stmt.prepare(tr.handle(), sql, false);
-        stmt.bind(tr.handle(), params);
-        stmt.execute(tr.handle());
-        affected = stmt.rowsAffected();
-    }
+    const std::int64_t affected = run(tr.handle());
     tr.commit();
     return affected;
 }

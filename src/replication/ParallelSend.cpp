@@ -67,7 +67,7 @@ QString caption(const PanelState& panel) {
             names += QStringLiteral(", ");
         names += fromAnsi(name);
     }
-    return QStringLiteral("Transmitiendo informaci\u00f3n de ") + names;
+    return transmittingCaption(names);
 }
 
 // What is shared by the lanes of one run.

@@ -29,7 +29,7 @@ public:
     explicit SerialProgress(SendRunView& view) : view_(view) {}
 
     void destinationStarted(const DestinationSummary& d) override {
-        view_.setProgressCaption(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(d.name));
+        view_.setProgressCaption(transmittingCaption(fromAnsi(d.name)));
         view_.destinationStarted(d);
     }
     void eventsRead(const DestinationSummary& d) override { view_.setProgressRange(d.read); }

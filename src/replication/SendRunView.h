@@ -19,6 +19,11 @@ struct DestinationSummary {
     int position = 0;      // where it stands in the destination list, from 0
 };
 
+// The progress caption for the destinations `names` (one name, or several joined by commas).
+inline QString transmittingCaption(const QString& names) {
+    return QStringLiteral("Transmitiendo informaci\u00f3n de ") + names;
+}
+
 // The parts of the main window a send run touches: the origin company selector, "No reintentar
 // errores", the progress panel and its bar, the hidden event summary, the send timer and the message loop.
 class SendRunView {

@@ -45,7 +45,7 @@ public:
     void setProgressVisible(bool) override {}
     void setProgressCaption(const QString&) override {}
     void destinationStarted(const DestinationSummary& s) override {
-        out_ << utf8(QStringLiteral("Transmitiendo informaci\u00f3n de ") + fromAnsi(s.name)) << std::endl;
+        out_ << utf8(transmittingCaption(fromAnsi(s.name))) << std::endl;
     }
     void setProgressRange(int) override {}
     void stepProgress() override {}
